@@ -1,0 +1,1 @@
+// Placeholder for a layer that has no sources yet.
