@@ -7,11 +7,9 @@
 // windows without seeing the platform library.
 
 // Window styles. Any other value is treated as borderless.
-enum {
-	win_style_titled = 0,     // title bar only: not closable, not resizable
-	win_style_resizable = 1,  // title bar, close button, resizable border
-	win_style_borderless = 2
-};
+constexpr int win_style_titled = 0;     // title bar only: not closable, not resizable
+constexpr int win_style_resizable = 1;  // title bar, close button, resizable border
+constexpr int win_style_borderless = 2;
 
 // Every callback receives the reference first; positions are integer points relative to the
 // top-left of the content area. Buttons: 0 left, 1 right, 2 any other. Any callback may be null.
