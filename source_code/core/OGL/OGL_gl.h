@@ -1,0 +1,3 @@
+#pragma once
+// The one way the render layer reaches OpenGL (3.3 core, through libepoxy).
+#include <epoxy/gl.h>
