@@ -9,6 +9,9 @@
 #include <cmath>
 #include <vector>
 
+#include "core/platform/WIN_app.h"
+#include "core/platform/WIN_standard_alert.h"
+#include "core/ui/alert.h"
 #include "core/ui/log.h"
 
 namespace {
@@ -106,6 +109,8 @@ void WIN_initialize(int fsaa_req)
 	SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 	SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
 	SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+	alert_set_standard(WIN_standard_alert_str);
+	alert_set_quit(WIN_quit_app);
 	s_initialised = true;
 }
 
