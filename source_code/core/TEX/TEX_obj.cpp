@@ -199,7 +199,12 @@ bool TEX_obj::load()
 		return load_file();
 	const int code = options_ & tex_fmt_mask;
 	const bool ok = upload(mem_null_ ? nullptr : mem_.data(), dx_, dy_, dx_, dy_, dx_, code);
-	// A memory texture keeps no copy once it is on the card, unless it has to reload.
+	// Once on the card the copy is dropped (glyph atlases are large); change_mem brings new pixels.
+	if (ok) {
+		mem_.clear();
+		mem_.shrink_to_fit();
+		mem_null_ = true;
+	}
 	return ok;
 }
 

@@ -1,0 +1,11 @@
+#pragma once
+// The text shader "RESOURCE:font.glsl" in its one- and two-channel variants.
+
+struct OGL_font_program {
+	unsigned program = 0;
+	int u_mvp = -1, u_color = -1, u_color2 = -1, u_tex = -1;
+};
+// Built on first use in the current context; program 0 when the resource is missing or broken.
+const OGL_font_program& OGL_get_font_program(bool two_channel);
+// After a batch of text: the recorded blend factors again, and sRGB writes off.
+void OGL_apply_font_end_state();
