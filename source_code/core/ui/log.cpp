@@ -60,11 +60,8 @@ void empty_ring()
 
 }  // namespace
 
-void skyvane_log_start()
-{
-	UTL_critical_section_create(&gDebugLogLock);
-	empty_ring();
-}
+// The chunks start empty in static storage; lines logged before this call are kept.
+void skyvane_log_start() { UTL_critical_section_create(&gDebugLogLock); }
 
 void skyvane_log_write_raw_internal(const char* begin, const char* end)
 {
