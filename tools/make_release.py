@@ -189,8 +189,8 @@ def build_release(product, out, install_name, previous=None, rules=None, mirrors
         names.setdefault(download_name(item.path, flags[item.path] & 0xC0), []).append(item.path)
     _check_download_names(names, flags)
     servers = []
-    for n, spec in enumerate(mirrors):
-        host, path = parse_mirror(spec)
+    for n, mirror in enumerate(mirrors):
+        host, path = parse_mirror(mirror)
         servers.append(Server(host, path, labels[n] if n < len(labels) else "Mirror %d" % (n + 1)))
     server_list = None
     if servers:

@@ -8,8 +8,8 @@ Textures/" (10 with --demo, which also leaves out most scenery), scenery
 packs for several map regions under "Global Scenery/", and files of the
 regional and global extra packages (see make_sample_release.sh for the
 rules that flag them). --version 2 is release 1 with files changed, added
-and removed. --size-mb adds bulk files, incompressible and compressible
-mixed, until the product holds at least that many megabytes (10^6 bytes).
+and removed. --size-mb adds that many megabytes (10^6 bytes) of bulk files,
+incompressible and compressible mixed, for benchmarks.
 
 Every file's bytes come from a generator seeded by (seed, path, revision),
 and modification times are fixed, so the same options give the same tree.
@@ -149,8 +149,9 @@ def release_two(files):
 
 
 def add_bulk(files, size_mb):
-    """Pairs of incompressible and compressible files up to size_mb."""
-    need = size_mb * 1000 * 1000 - sum(e.size for e in files.values())
+    """size_mb megabytes in pairs of incompressible and compressible files,
+    the same in both releases so an update does not fetch them again."""
+    need = size_mb * 1000 * 1000
     if need <= 0:
         return
     count = max(2, -(-need // BULK_FILE))
@@ -220,7 +221,7 @@ def main(argv=None):
     p.add_argument("out", help="product folder to create")
     p.add_argument("--version", type=int, choices=(1, 2), default=1)
     p.add_argument("--demo", action="store_true", help="10 orbit textures, little scenery")
-    p.add_argument("--size-mb", type=int, default=0, help="grow the product to this many MB")
+    p.add_argument("--size-mb", type=int, default=0, help="add this many MB of bulk data")
     p.add_argument("--seed", default="skyvane")
     p.add_argument("--overwrite", action="store_true", help="replace an existing folder")
     args = p.parse_args(argv)

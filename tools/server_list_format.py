@@ -19,12 +19,12 @@ class Server:
     name: str
 
 
-def parse_mirror(spec):
+def parse_mirror(mirror):
     """"host[:port]/path/" -> (host, "/path/"): split at the first "/"."""
-    cut = spec.find("/")
-    if cut <= 0 or not spec.endswith("/"):
-        raise ServerListError("mirror %r is not HOST[:PORT]/PATH/ (path ending with '/')" % spec)
-    return spec[:cut], spec[cut:]
+    cut = mirror.find("/")
+    if cut <= 0 or not mirror.endswith("/"):
+        raise ServerListError("mirror %r is not HOST[:PORT]/PATH/ (path ending with '/')" % mirror)
+    return mirror[:cut], mirror[cut:]
 
 
 def _check_value(what, value):

@@ -246,9 +246,9 @@ class HistoryTest(Workspace):
         super().setUpClass()
         cls.manifests = {}
         previous = None
-        for name, spec in (("r1", cls.R1), ("r2", cls.R2), ("r3", cls.R3)):
+        for name, layout in (("r1", cls.R1), ("r2", cls.R2), ("r3", cls.R3)):
             product = os.path.join(cls.tmp, "p" + name)
-            make_tree(product, spec)
+            make_tree(product, layout)
             build(product, cls.tmp, name, previous)
             previous = os.path.join(cls.tmp, name)
             with open(os.path.join(previous, "directory.txt"), "rb") as f:
@@ -318,10 +318,10 @@ class RefusalTest(Workspace):
             ("link leaving the product", {"d/l": Link("../../x")}, make_release.Rules(), "outside"),
             ("absolute link", {"l": Link("/etc/hostname")}, make_release.Rules(), "absolute"),
         ]
-        for n, (name, spec, rules, message) in enumerate(cases):
+        for n, (name, layout, rules, message) in enumerate(cases):
             with self.subTest(case=name):
                 product = os.path.join(self.tmp, "bad%d" % n)
-                make_tree(product, spec)
+                make_tree(product, layout)
                 out = os.path.join(self.tmp, "out%d" % n)
                 with self.assertRaises(ManifestError) as caught:
                     build(product, out, rules=rules)

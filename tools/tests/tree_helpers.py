@@ -21,9 +21,9 @@ class Link(str):
     """A tree entry that is a symbolic link to this target."""
 
 
-def make_tree(root, spec, base_time=1700000000):
-    """spec: {path: bytes | (bytes, mode) | Link(target)}; fixed even mtimes."""
-    for n, (path, value) in enumerate(sorted(spec.items())):
+def make_tree(root, layout, base_time=1700000000):
+    """layout: {path: bytes | (bytes, mode) | Link(target)}; fixed even mtimes."""
+    for n, (path, value) in enumerate(sorted(layout.items())):
         target = os.path.join(root, path)
         os.makedirs(os.path.dirname(target), exist_ok=True)
         when = base_time + 2 * n
