@@ -250,11 +250,6 @@ err_code_t zip_to_file_common(const std::string& zip_path_in, const void* data, 
 		root.fd = open(out_dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 		if (root.fd < 0) err = err_from_errno(errno);
 	}
-	unz_global_info global{};
-	if (zf && err == 0 && unzGetGlobalInfo(zf, &global) == UNZ_OK && global.number_entry == 0) {
-		unzClose(zf);
-		return 0;
-	}
 	int r = (zf && err == 0) ? unzGoToFirstFile(zf) : UNZ_OK;
 	if (zf && err == 0 && r != UNZ_OK) err = zip_err(r);
 	for (bool first = true; zf && err == 0; first = false) {
