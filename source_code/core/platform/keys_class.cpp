@@ -18,19 +18,9 @@ struct handler_entry {
 	void* ref = nullptr;
 };
 
-void quit_on_press(int, int phase, void*)
-{
-	if (phase == key_cmnd_press) WIN_quit_app();
-}
-
 std::map<int, handler_entry>& handlers()
 {
-	static std::map<int, handler_entry> h = [] {
-		std::map<int, handler_entry> m;
-		int quit = UTL_command_find("sim/operation/quit");
-		if (quit >= 0) m[quit] = {quit_on_press, nullptr};
-		return m;
-	}();
+	static std::map<int, handler_entry> h;
 	return h;
 }
 
@@ -70,7 +60,10 @@ void keys_send_command(int cmnd, int phase)
 	if (phase == key_cmnd_press) pressed()[cmnd] = true;
 	if (phase == key_cmnd_release) pressed().erase(cmnd);
 	auto it = handlers().find(cmnd);
-	if (it != handlers().end() && it->second.fn) it->second.fn(cmnd, phase, it->second.ref);
+	if (it != handlers().end() && it->second.fn)
+		it->second.fn(cmnd, phase, it->second.ref);
+	else if (phase == key_cmnd_press && cmnd == UTL_command_find("sim/operation/quit"))
+		WIN_quit_app();
 }
 
 bool keys_command_is_pressed(int cmnd) { return pressed().count(cmnd) != 0; }

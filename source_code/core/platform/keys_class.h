@@ -15,7 +15,7 @@ struct key_binding {
 enum key_cmnd_phase { key_cmnd_press = 0, key_cmnd_hold = 1, key_cmnd_release = 2 };
 
 typedef void (*key_cmnd_handler)(int cmnd, int phase, void* ref);
-// The handler of a command; null removes it. Quit has one from the start (it quits).
+// The handler of a command; null removes it. Without one, a press of quit quits.
 void keys_set_command_handler(int cmnd, key_cmnd_handler handler, void* ref);
 // Tells the command; a press marks it pressed and a release clears the mark.
 void keys_send_command(int cmnd, int phase);
