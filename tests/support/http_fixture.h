@@ -34,7 +34,7 @@ enum class http_fault {
 	none,
 	status_404,
 	status_500,
-	stall_after,    // send fault_bytes of the body, then nothing until release() or shutdown
+	stall_after,    // send fault_bytes of the body, then nothing until release() or shutdown, then close
 	truncate,       // announce the whole length, send fault_bytes, close
 	drop_mid_body,  // chunked, send fault_bytes, close without the last chunk
 	wrong_bytes,    // the byte at fault_bytes is inverted
@@ -139,12 +139,12 @@ public:
 			return it != routes_.end() && it->second->active == 0 && !it->second->records.empty();
 		});
 	}
-	// Lets stalled responses end (they close their connection).
+	// Lets the responses stalled now end (they close their connection); later stalls stall again.
 	void release()
 	{
 		{
 			std::lock_guard<std::mutex> g(mu_);
-			released_ = true;
+			++release_gen_;
 		}
 		cv_.notify_all();
 	}
@@ -186,13 +186,18 @@ private:
 		}
 		cv_.notify_all();
 	}
-	// Pauses for ms (or until released when ms < 0); false when the server is shutting down.
+	// Pauses for ms; false when the server is shutting down.
 	bool pause(int ms)
 	{
 		std::unique_lock<std::mutex> lk(mu_);
-		if (ms < 0) cv_.wait(lk, [&] { return stopping_ || released_; });
-		else cv_.wait_for(lk, std::chrono::milliseconds(ms), [&] { return stopping_; });
+		cv_.wait_for(lk, std::chrono::milliseconds(ms), [&] { return stopping_; });
 		return !stopping_;
+	}
+	// Waits for a release() made after the request arrived (gen: the count then).
+	void wait_release(unsigned gen)
+	{
+		std::unique_lock<std::mutex> lk(mu_);
+		cv_.wait(lk, [&] { return stopping_ || release_gen_ != gen; });
 	}
 
 	// Streams [from, to) of the body, `step` bytes at a time with `tick_ms` between them.
@@ -213,6 +218,7 @@ private:
 	{
 		std::shared_ptr<route_state> st;
 		bool faulty = false;
+		unsigned gen = 0;
 		{
 			std::lock_guard<std::mutex> g(mu_);
 			auto it = routes_.find(req.path);
@@ -223,6 +229,7 @@ private:
 				int n = static_cast<int>(st->records.size());
 				faulty = st->route.faulty_requests < 0 || n <= st->route.faulty_requests;
 				++st->active;
+				gen = release_gen_;
 			}
 		}
 		if (!st) {
@@ -255,9 +262,9 @@ private:
 			return;
 		}
 		case http_fault::stall_after:
-			res.set_content_provider(size, r.content_type, [this, st, cut](size_t, size_t, httplib::DataSink& sink) {
+			res.set_content_provider(size, r.content_type, [this, st, cut, gen](size_t, size_t, httplib::DataSink& sink) {
 				send_range(*st, sink, 0, cut, cut ? cut : 1, 0);
-				pause(-1);
+				wait_release(gen);
 				return false;
 			}, done);
 			return;
@@ -303,6 +310,6 @@ private:
 	mutable std::mutex mu_;
 	std::condition_variable cv_;
 	bool stopping_ = false;
-	bool released_ = false;
+	unsigned release_gen_ = 0;
 	std::map<std::string, std::shared_ptr<route_state>> routes_;
 };
