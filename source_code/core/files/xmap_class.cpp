@@ -136,6 +136,28 @@ int xmap_class::scan_int()
 	return static_cast<int32_t>(value);
 }
 
+float xmap_class::scan_real()
+{
+	skip_blanks();
+	double sign = 1.0, value = 0.0, divisor = 1.0;
+	bool fraction = false;
+	while (cur_ < end_ && !is_token_end(*cur_)) {
+		const int c = *cur_++;
+		if (c == '+')
+			sign = 1.0;
+		else if (c == '-')
+			sign = -1.0;
+		else if (c == '.')
+			fraction = true;
+		else {
+			value = value * 10.0 + (c - '0');
+			if (fraction)
+				divisor *= 10.0;
+		}
+	}
+	return static_cast<float>(value / divisor * sign);
+}
+
 void xmap_class::TXT_str_scan_to_eoln(std::string* out)
 {
 	const unsigned char* start = cur_;

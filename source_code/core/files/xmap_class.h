@@ -48,6 +48,9 @@ public:
 	// After blanks: an optional "-", an optional "+", then every byte up to a token end folded in
 	// as a digit (byte - '0'), wrapping at 32 bits rather than overflowing.
 	int scan_int();
+	// After blanks, up to a token end: "+" and "-" set the sign, "." starts the fraction, any
+	// other byte is folded in as a digit. value / divisor * sign, rounded to single precision.
+	float scan_real();
 	// The rest of the line without skipping leading blanks, then onto the next non-blank line.
 	void TXT_str_scan_to_eoln(std::string* out);
 	// Past this line and every following NUL, tab, LF, CR and space.
