@@ -5,5 +5,4 @@ int go_scenery = 0;
 int foce_update_after_scenery = 0;
 std::string launch_app_name;
 std::string temp_path;
-std::string dest_dir_path;
 std::vector<std::string> all_skysuites;
