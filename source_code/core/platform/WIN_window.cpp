@@ -109,6 +109,8 @@ void WIN_initialize(int fsaa_req)
 	SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
 	SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
 	SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+	// Without this SDL ends each poll cycle with a turn that takes no event although one waits.
+	SDL_SetHint(SDL_HINT_POLL_SENTINEL, "0");
 	alert_set_standard(WIN_standard_alert_str);
 	alert_set_quit(WIN_quit_app);
 	s_initialised = true;
