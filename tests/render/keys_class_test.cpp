@@ -11,6 +11,7 @@
 #include "core/platform/wmgr_wins.h"
 #include "core/ui/RADAVI_shell.h"
 #include "core/ui/UTL_commands.h"
+#include "platform_test_support.h"
 
 namespace {
 
@@ -65,8 +66,8 @@ protected:
 		keys_set_command_handler(quit, nullptr, nullptr);
 		keys_set_command_handler(shot, nullptr, nullptr);
 		keys_set_command_handler(menu, nullptr, nullptr);
-		wmgr_set_toolkit_hooks(wmgr_toolkit_hooks());
 	}
+	platform_state_keeper keep;
 	int quit = -1, shot = -1, menu = -1;
 };
 

@@ -12,6 +12,7 @@
 #include "core/platform/WIN_keys.h"
 #include "core/platform/WIN_window.h"
 #include "core/ui/RADAVI_shell.h"
+#include "platform_test_support.h"
 
 namespace {
 
@@ -125,6 +126,7 @@ protected:
 		return out;
 	}
 
+	platform_state_keeper keep;
 	WIN_ogl_window* w = nullptr;
 	WIN_ogl_window_delegate delegate;
 };

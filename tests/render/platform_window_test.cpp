@@ -6,11 +6,13 @@
 #include <string>
 
 #include "core/platform/WIN_window.h"
+#include "platform_test_support.h"
 
 namespace {
 
 class PlatformWindow : public ::testing::Test {
 protected:
+	platform_state_keeper keep;
 	void SetUp() override
 	{
 		if (!WIN_video_available()) GTEST_SKIP() << "no display";

@@ -5,6 +5,7 @@
 
 #include "core/platform/wmgr_hooks.h"
 #include "core/platform/wmgr_wins.h"
+#include "platform_test_support.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ class StartWin : public ::testing::TestWithParam<start_case> {};
 
 TEST_P(StartWin, SizesAndOffsets)
 {
+	platform_state_keeper keep;
 	const start_case& c = GetParam();
 	wins = wins_class();
 	wins.win_width = c.win_w;
@@ -48,6 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Wins, CanZapAndIsModal)
 {
+	platform_state_keeper keep;
 	const std::pair<int, bool> zap[] = {{-1, true}, {0, false}, {1, true},    {993, true},  {994, false},
 	                                    {997, false}, {998, true}, {999, false}, {1006, false}, {1007, true}};
 	for (auto [n, want] : zap) {
@@ -66,11 +69,11 @@ TEST(Wins, CanZapAndIsModal)
 	wmgr_set_toolkit_hooks(h);
 	wins.number = 0;
 	EXPECT_TRUE(wins.is_modal());
-	wmgr_set_toolkit_hooks(wmgr_toolkit_hooks());
 }
 
 TEST(Wins, StartWinSetsTheRootUnlessForTheAlert)
 {
+	platform_state_keeper keep;
 	static std::vector<std::pair<int, int>> roots;
 	static int frames = 0;
 	roots.clear();
@@ -85,11 +88,11 @@ TEST(Wins, StartWinSetsTheRootUnlessForTheAlert)
 	wins.start_win(0, wmgr_loop_exit);
 	EXPECT_EQ(roots, (std::vector<std::pair<int, int>>{{0, wmgr_loop_none}, {0, wmgr_loop_exit}}));
 	EXPECT_EQ(frames, 3);
-	wmgr_set_toolkit_hooks(wmgr_toolkit_hooks());
 }
 
 TEST(Wins, DefaultProjectionOnceANumberIsSet)
 {
+	platform_state_keeper keep;
 	static int calls = 0;
 	static float got[4];
 	calls = 0;
@@ -112,7 +115,6 @@ TEST(Wins, DefaultProjectionOnceANumberIsSet)
 	EXPECT_EQ(calls, 1);
 	EXPECT_EQ(got[2], 640);
 	EXPECT_EQ(got[3], 480);
-	wmgr_set_render_hooks(wmgr_render_hooks());
 
 	wins.offset_x = wins.offset_y = 7;
 	clear_win_xy();

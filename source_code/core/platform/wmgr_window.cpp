@@ -26,10 +26,6 @@ skyvane_window* s_cur_window = nullptr;
 wmgr_window_event_hook s_event_hook = nullptr;
 float s_backing_scale = 1.0f;
 
-struct wins_scale_link {
-	wins_scale_link() { wins.backing_scale = &s_backing_scale; }
-} s_link;
-
 void copy4(int dst[4], const int src[4]) { std::memcpy(dst, src, sizeof(int) * 4); }
 bool same4(const int a[4], const int b[4]) { return std::memcmp(a, b, sizeof(int) * 4) == 0; }
 
@@ -424,6 +420,7 @@ void wmgr_map_global_to_os_bounds(const int global[4], int os[4])
 }
 
 float wmgr_get_backing_scale() { return s_backing_scale; }
+float* wmgr_backing_scale_ptr() { return &s_backing_scale; }
 
 void wmgr_set_backing_scale(float scale)
 {

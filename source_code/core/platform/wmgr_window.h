@@ -83,6 +83,7 @@ void wmgr_window_end_render(skyvane_window* window, bool last);
 void wmgr_recalculate_desktop();
 
 float wmgr_get_backing_scale();
+float* wmgr_backing_scale_ptr();
 void wmgr_set_backing_scale(float scale);
 
 void RADAVI_get_window_size(int* width, int* height);

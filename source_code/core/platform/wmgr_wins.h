@@ -2,9 +2,11 @@
 // The legacy window number: it picks the logical size of the main window's drawing area and
 // where a smaller area sits, centred, inside the window.
 
+float* wmgr_backing_scale_ptr();  // the window manager's backing scale factor
+
 class wins_class {
 public:
-	float* backing_scale = nullptr;  // the window manager's backing scale factor
+	float* backing_scale = wmgr_backing_scale_ptr();  // the window manager's backing scale factor
 	int modal = 0;
 	int number = -1;
 	int win_width = 0, win_height = 0;  // the main window's size in points
