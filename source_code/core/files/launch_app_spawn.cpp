@@ -28,8 +28,13 @@ int launch_app_spawn(const std::string& app, const std::vector<std::string>& arg
 	posix_spawnattr_setsigmask(&attr, &none);
 	posix_spawnattr_setsigdefault(&attr, &all);
 	posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+	// None of our descriptors (log, sockets, pipes of whoever started us) go with it.
+	posix_spawn_file_actions_t actions;
+	posix_spawn_file_actions_init(&actions);
+	posix_spawn_file_actions_addclosefrom_np(&actions, 3);
 	pid_t child = 0;
-	rc = posix_spawn(&child, app.c_str(), nullptr, &attr, argv.data(), environ);
+	rc = posix_spawn(&child, app.c_str(), &actions, &attr, argv.data(), environ);
+	posix_spawn_file_actions_destroy(&actions);
 	posix_spawnattr_destroy(&attr);
 	if (rc != 0) {
 		fprintf(stderr, "Could not start %s: %s\n", app.c_str(), strerror(rc));
