@@ -10,9 +10,16 @@
 //   UTL_http_get_file get(srv.url("/a.txt"), "", 0, nullptr);
 //
 // Debian's build of the server library was compiled with these; its headers must see them too.
+// (pkg-config's cflags for cpp-httplib define them too.)
+#ifndef CPPHTTPLIB_OPENSSL_SUPPORT
 #define CPPHTTPLIB_OPENSSL_SUPPORT
+#endif
+#ifndef CPPHTTPLIB_ZLIB_SUPPORT
 #define CPPHTTPLIB_ZLIB_SUPPORT
+#endif
+#ifndef CPPHTTPLIB_BROTLI_SUPPORT
 #define CPPHTTPLIB_BROTLI_SUPPORT
+#endif
 #include <httplib.h>
 
 #include <arpa/inet.h>
