@@ -19,7 +19,7 @@ const err_code_t corrupt = err_make(err_dom_ins, ins_err_corrupt);
 
 class zip_extract : public ::testing::Test {
 protected:
-	err_code_t extract(const std::vector<zip_entry_spec>& entries, uint64_t limit = no_limit,
+	err_code_t extract(const std::vector<zip_test_entry>& entries, uint64_t limit = no_limit,
 	                   std::string* first = nullptr, int rename = 0)
 	{
 		std::vector<char> zip = make_zip(entries);

@@ -8,7 +8,7 @@
 
 #include "support/scratch_dir.h"
 
-struct zip_entry_spec {
+struct zip_test_entry {
 	std::string name;
 	std::string content;
 	uint32_t external_fa = 0;  // high 16 bits: Unix mode
@@ -18,12 +18,12 @@ struct zip_entry_spec {
 inline uint32_t zip_unix_attr(mode_t mode) { return static_cast<uint32_t>(mode) << 16; }
 inline uint32_t zip_link_attr() { return zip_unix_attr(S_IFLNK | 0777); }
 
-inline bool write_zip_file(const std::string& path, const std::vector<zip_entry_spec>& entries)
+inline bool write_zip_file(const std::string& path, const std::vector<zip_test_entry>& entries)
 {
 	zipFile zf = zipOpen(path.c_str(), APPEND_STATUS_CREATE);
 	if (!zf) return false;
 	bool ok = true;
-	for (const zip_entry_spec& e : entries) {
+	for (const zip_test_entry& e : entries) {
 		zip_fileinfo info{};
 		info.tmz_date = e.date;
 		info.external_fa = e.external_fa;
@@ -35,7 +35,7 @@ inline bool write_zip_file(const std::string& path, const std::vector<zip_entry_
 	return zipClose(zf, nullptr) == ZIP_OK && ok;
 }
 
-inline std::vector<char> make_zip(const std::vector<zip_entry_spec>& entries)
+inline std::vector<char> make_zip(const std::vector<zip_test_entry>& entries)
 {
 	scratch_dir tmp;
 	if (!write_zip_file(tmp / "made.zip", entries)) {
