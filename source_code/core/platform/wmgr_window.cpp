@@ -220,7 +220,8 @@ skyvane_window* wmgr_create_new_window(wmgr_mode mode, wmgr_usage usage, const i
 void wmgr_window_destroy(skyvane_window* window)
 {
 	if (!window) return;
-	if (s_event_hook) s_event_hook(window, 1);
+	// The hook hears of the window that really goes: the main window survives by taking over
+	// another one, and when it cannot, nothing goes at all.
 	if (window == wmgr_get_main_window()) {
 		// The main window lives on as long as there is a window to replace it: it takes over
 		// the first other non-floating window's settings, and that window goes.
@@ -252,6 +253,7 @@ void wmgr_window_destroy(skyvane_window* window)
 		window->playing_back = other->playing_back;
 		window = other;
 	}
+	if (s_event_hook) s_event_hook(window, 1);
 	delete window;
 	wmgr_recalculate_desktop();
 }
