@@ -13,15 +13,15 @@ sky_layer(sky_render DIRS core/OGL core/TEX LINK sky_platform PNG::PNG Freetype:
 # toolkit
 sky_layer(sky_gui DIRS core/GUI LINK sky_render)
 # installer application: wizard model, flows, screens, unattended mode
-sky_layer(sky_app DIRS app/Installer-f/wizard app/Installer-f/flows app/Installer-f/screens
+sky_layer(sky_app DIRS app/Installer-f/shell app/Installer-f/wizard app/Installer-f/flows app/Installer-f/screens
           LINK sky_engine sky_gui)
 
 add_executable(skyvane-installer source_code/app/Installer-f/main.cpp)
 target_link_libraries(skyvane-installer PRIVATE sky_app)
 
 sky_layer_tests(base sky_base)
-sky_layer_tests(net sky_net)
-sky_layer_tests(engine sky_engine)
+sky_layer_tests(net sky_net PkgConfig::HTTPLIB)
+sky_layer_tests(engine sky_engine PkgConfig::HTTPLIB)
 sky_layer_tests(render sky_render)
 sky_layer_tests(gui sky_gui)
-sky_layer_tests(app sky_app)
+sky_layer_tests(app sky_app PkgConfig::HTTPLIB)

@@ -1,6 +1,6 @@
 #include "app/Installer-f/wizard/wizard_driver.h"
 
-#include "app/Installer-f/installer_globals.h"
+#include "app/Installer-f/shell/installer_globals.h"
 #include "app/Installer-f/wizard/wizard_collection.h"
 #include "core/files/launch_app.h"
 #include "core/ui/log.h"

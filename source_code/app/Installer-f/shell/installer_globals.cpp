@@ -1,4 +1,4 @@
-#include "app/Installer-f/installer_globals.h"
+#include "app/Installer-f/shell/installer_globals.h"
 
 std::string cmd_line_path;
 int go_scenery = 0;
