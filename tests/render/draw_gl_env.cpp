@@ -16,8 +16,12 @@ draw_gl_env* draw_gl_env::get()
 {
 	static draw_gl_env* env = nullptr;
 	static bool tried = false;
-	if (tried)
+	if (tried) {
+		// Other tests in this binary make and destroy contexts of their own.
+		if (env)
+			WIN_ogl_window_set_current(env->window);
 		return env;
+	}
 	tried = true;
 	cmdline.force_no_alerts();
 	if (!WIN_video_available())
