@@ -52,7 +52,7 @@ class EventLoop : public ::testing::Test {
 protected:
 	void SetUp() override
 	{
-		if (!WIN_video_available()) GTEST_SKIP() << "no display";
+		if (!platform_gl_usable()) GTEST_SKIP() << "no display for an OpenGL window";
 		WIN_set_create_hidden(true);
 		w = WIN_ogl_window_create(30, 40, 200, 100, 0, 0, win_style_titled, nullptr);
 		ASSERT_NE(w, nullptr);

@@ -15,7 +15,7 @@ protected:
 	platform_state_keeper keep;
 	void SetUp() override
 	{
-		if (!WIN_video_available()) GTEST_SKIP() << "no display";
+		if (!platform_gl_usable()) GTEST_SKIP() << "no display for an OpenGL window";
 		WIN_set_create_hidden(true);
 	}
 };

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/WIN_app.h"
 #include "core/platform/WIN_monitors.h"
 #include "core/platform/keys_class.h"
 #include "core/platform/wmgr_input_record.h"
@@ -46,7 +47,7 @@ class WindowManager : public ::testing::Test {
 protected:
 	void SetUp() override
 	{
-		if (!WIN_video_available()) GTEST_SKIP() << "no display";
+		if (!platform_gl_usable()) GTEST_SKIP() << "no display for an OpenGL window";
 		WIN_set_create_hidden(true);
 		cmdline.force_no_alerts();
 		g_mouse.clear();
@@ -489,6 +490,23 @@ TEST_F(WindowManager, SwitchingToFullScreenAndBack)
 	WIN_ogl_window_get_position(m->platform_window, os);
 	EXPECT_EQ(of(os), arb);
 	EXPECT_EQ(of(m->global_bounds), arb);
+}
+
+TEST_F(WindowManager, DisplaySetUpMakesTheWindowsAndTheApplicationDelegate)
+{
+	skyvane_app_delegate* before = WIN_get_app_delegate();
+	RADAVI_setres(0);
+	EXPECT_EQ(wmgr_count_windows(), 0);
+	RADAVI_setres(1);
+	ASSERT_EQ(wmgr_count_windows(), 1);
+	EXPECT_EQ(wmgr_get_cur_window(), wmgr_get_main_window());
+	skyvane_app_delegate* app = WIN_get_app_delegate();
+	ASSERT_EQ(app, WIN_default_app_delegate());
+	g_new_disc_flag = 0;
+	app->got_new_dvd(app->ref);
+	EXPECT_EQ(g_new_disc_flag, 1);
+	g_new_disc_flag = 0;
+	WIN_set_app_deleate(before);
 }
 
 }  // namespace
