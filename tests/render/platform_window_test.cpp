@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "core/platform/WIN_window.h"
 #include "platform_test_support.h"
@@ -121,6 +122,39 @@ TEST_F(PlatformWindow, OperationsOnAnotherWindowKeepTheCurrentContext)
 
 	WIN_ogl_window_destroy(b);
 	WIN_ogl_window_destroy(a);
+}
+
+TEST_F(PlatformWindow, LoaderContextOnAnotherThreadSharesObjects)
+{
+	WIN_ogl_window* w = WIN_ogl_window_create(0, 0, 32, 32, 0, 0, win_style_borderless, nullptr);
+	ASSERT_NE(w, nullptr);
+	WIN_ogl_context loader = WIN_ogl_context_create_with_window(w);
+	ASSERT_NE(loader, nullptr);
+	// Making the loader context did not change the caller's.
+	GLuint probe = 0;
+	glGenTextures(1, &probe);
+	glBindTexture(GL_TEXTURE_2D, probe);
+	EXPECT_TRUE(glIsTexture(probe));
+
+	int attached = 0;
+	GLuint made = 0;
+	std::thread t([&] {
+		attached = WIN_ogl_context_attach_to_thread(loader);
+		if (!attached) return;
+		glGenTextures(1, &made);
+		glBindTexture(GL_TEXTURE_2D, made);
+		const unsigned char px[4] = {1, 2, 3, 4};
+		glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, px);
+		glFinish();
+		WIN_ogl_window_set_current(nullptr);
+	});
+	t.join();
+	ASSERT_EQ(attached, 1);
+	EXPECT_TRUE(glIsTexture(made));
+	glDeleteTextures(1, &made);
+	glDeleteTextures(1, &probe);
+	WIN_ogl_context_destroy(loader);
+	WIN_ogl_window_destroy(w);
 }
 
 TEST(PlatformChrome, BorderlessHasNoChromeAndAddRemoveAreInverse)

@@ -290,6 +290,8 @@ int WIN_ogl_window_get_actual_fsaa() { return s_actual_fsaa; }
 void WIN_ogl_window_set_actual_fsaa(int n) { s_actual_fsaa = n; }
 
 namespace {
+// A loader context has a hidden 1 x 1 window of its own to be current with: a window's surface
+// may be current on one thread only (EGL), and the main thread keeps drawing into its own.
 struct loader_context {
 	SDL_Window* win;
 	SDL_GLContext ctx;
@@ -300,17 +302,22 @@ WIN_ogl_context WIN_ogl_context_create_with_window(WIN_ogl_window* window)
 {
 	if (!window) return nullptr;
 	saved_context keep;
-	auto* win = static_cast<SDL_Window*>(window->os_window);
-	SDL_GL_MakeCurrent(win, window->gl_view);
 	set_gl_attributes(s_depth_bits, s_fsaa_samples);
+	SDL_Window* own = SDL_CreateWindow("loader", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+	if (!own) {
+		skyvane_log_write(log_error, "OGL", "Could not create a loader surface: %s", SDL_GetError());
+		return nullptr;
+	}
+	SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window->os_window), window->gl_view);
 	SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
-	SDL_GLContext ctx = SDL_GL_CreateContext(win);
+	SDL_GLContext ctx = SDL_GL_CreateContext(own);
 	SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
 	if (!ctx) {
 		skyvane_log_write(log_error, "OGL", "Could not create a shared context: %s", SDL_GetError());
+		SDL_DestroyWindow(own);
 		return nullptr;
 	}
-	return new loader_context{win, ctx};
+	return new loader_context{own, ctx};
 }
 
 int WIN_ogl_context_attach_to_thread(WIN_ogl_context context)
@@ -326,6 +333,7 @@ void WIN_ogl_context_destroy(WIN_ogl_context context)
 	if (!c) return;
 	if (SDL_GL_GetCurrentContext() == c->ctx) SDL_GL_MakeCurrent(nullptr, nullptr);
 	SDL_GL_DeleteContext(c->ctx);
+	SDL_DestroyWindow(c->win);
 	delete c;
 }
 

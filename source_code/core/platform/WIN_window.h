@@ -77,9 +77,10 @@ void WIN_ogl_window_swap(WIN_ogl_window* window);
 int WIN_ogl_window_get_actual_fsaa();
 void WIN_ogl_window_set_actual_fsaa(int n);
 
-// A further context sharing objects with the window's context (for a loader thread); the
-// caller's current context is kept. WIN_ogl_context_attach_to_thread makes it current on
-// the calling thread and returns 1 (0 when that fails).
+// A further context sharing objects with the window's context (for a loader thread), made on
+// the main thread; the caller's current context is kept. WIN_ogl_context_attach_to_thread makes
+// it current on the calling thread and returns 1 (0 when that fails). Destroy it on the main
+// thread once the loader thread has let go of it.
 WIN_ogl_context WIN_ogl_context_create_with_window(WIN_ogl_window* window);
 int WIN_ogl_context_attach_to_thread(WIN_ogl_context context);
 void WIN_ogl_context_destroy(WIN_ogl_context context);
