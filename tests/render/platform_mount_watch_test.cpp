@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/platform/WIN_app.h"
 #include "core/platform/WIN_mount_watch.h"
 
 namespace {
@@ -85,12 +86,39 @@ bool can_unshare_mounts()
 	exit(0);
 }
 
+// The same through the event loop and the application delegate.
+[[noreturn]] void mount_through_the_loop()
+{
+	auto fail = [](const char* what) {
+		fprintf(stderr, "%s\n", what);
+		exit(1);
+	};
+	if (unshare(CLONE_NEWNS) != 0) fail("unshare");
+	if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) fail("make private");
+	char tmpl[] = "/tmp/mount_loop_XXXXXX";
+	if (!mkdtemp(tmpl)) fail("mkdtemp");
+	static int discs = 0;
+	skyvane_app_delegate app;
+	app.got_new_dvd = [](void*) { ++discs; };
+	WIN_set_app_deleate(&app);
+	WIN_event_loop_once(nullptr, nullptr);
+	if (discs != 0) fail("raised before any mount");
+	if (mount("tmpfs", tmpl, "tmpfs", 0, "size=1m") != 0) fail("mount");
+	WIN_event_loop_once(nullptr, nullptr);
+	WIN_event_loop_once(nullptr, nullptr);
+	if (discs != 1) fail("not raised exactly once");
+	umount2(tmpl, 0);
+	rmdir(tmpl);
+	exit(0);
+}
+
 TEST(MountWatch, MountingATmpfsRaisesOncePerMount)
 {
 	if (!can_unshare_mounts()) GTEST_SKIP() << "no permission for a private mount namespace";
 	// A fresh process: a mount namespace can only be left by a single-threaded process.
 	GTEST_FLAG_SET(death_test_style, "threadsafe");
 	EXPECT_EXIT(mount_sequence(), ::testing::ExitedWithCode(0), "");
+	EXPECT_EXIT(mount_through_the_loop(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

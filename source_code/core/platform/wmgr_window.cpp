@@ -157,9 +157,10 @@ skyvane_window::skyvane_window(int role_, wmgr_mode mode_, wmgr_usage usage_, co
 		wins.win_height = pixel_size[1];
 		if (r.init_extensions) r.init_extensions();
 	}
-	if (r.init_context_state) r.init_context_state(WIN_ogl_window_get_actual_fsaa());
+	// The new context's state goes into its own record (the shared one for the main window).
 	if (r.create_state_record) gl_state = r.create_state_record(role == 0);
-	if (role != 0 && gl_state && r.make_state_record_current) r.make_state_record_current(gl_state);
+	if (gl_state && r.make_state_record_current) r.make_state_record_current(gl_state);
+	if (r.init_context_state) r.init_context_state(WIN_ogl_window_get_actual_fsaa());
 
 	s_windows.push_back(this);
 	wmgr_recalculate_desktop();
