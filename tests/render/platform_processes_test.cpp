@@ -120,16 +120,21 @@ TEST_F(HelperPrograms, LaunchedApplicationRunsInASessionOfItsOwn)
 	const std::string fifo = dir + "/out";
 	ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 	const std::string app = dir + "/Skyvane.app";
+	// A descriptor of ours without close-on-exec, such as the log file's.
+	const int leaky = open((dir + "/log").c_str(), O_WRONLY | O_CREAT, 0600);
+	ASSERT_GE(leaky, 3);
 	std::ofstream(app) << "#!/bin/sh\n"
 	                   << "read -r pid comm state ppid pgrp sid rest < /proc/$$/stat\n"
-	                   << "{ printf '%s|' \"$@\"; [ \"$sid\" = \"$$\" ] && echo leader=yes || echo leader=no; } > '" << fifo
+	                   << "{ printf '%s|' \"$@\"; [ \"$sid\" = \"$$\" ] && echo leader=yes || echo leader=no;"
+	                   << " [ -e /proc/$$/fd/" << leaky << " ] && echo fd=inherited || echo fd=closed; } > '" << fifo
 	                   << "'\n";
 	chmod(app.c_str(), 0755);
 
 	const char* args[] = {"-path", "/tmp/a folder/", nullptr};
 	ASSERT_TRUE(WIN_launch_app(app.c_str(), args));
+	close(leaky);
 	const std::string got = read_fifo(fifo);
-	EXPECT_EQ(got, "-path|/tmp/a folder/|leader=yes\n");
+	EXPECT_EQ(got, "-path|/tmp/a folder/|leader=yes\nfd=closed\n");
 }
 
 TEST_F(HelperPrograms, LaunchFailuresGoToStandardError)

@@ -67,6 +67,9 @@ pid_t WIN_spawn(const std::string& path, const std::vector<std::string>& argv, c
 		posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
 	}
 
+	// The child gets standard input, output and error only: not our log file, sockets or pipes.
+	posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+
 	pid_t pid = -1;
 	int err = posix_spawn(&pid, path.c_str(), &actions, &attr, args.data(), environ);
 	posix_spawn_file_actions_destroy(&actions);
