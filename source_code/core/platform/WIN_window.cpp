@@ -107,7 +107,10 @@ void WIN_initialize(int fsaa_req)
 	if (s_initialised) return;
 	// The shell owns SIGINT/SIGTERM; SDL must not turn them into quit events behind its back.
 	SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+	// An ordinary desktop window: keep the compositor and the screen saver, and let the click
+	// that activates a window also reach it.
 	SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+	SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
 	SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
 	// Without this SDL ends each poll cycle with a turn that takes no event although one waits.
 	SDL_SetHint(SDL_HINT_POLL_SENTINEL, "0");
