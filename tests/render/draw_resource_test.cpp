@@ -168,8 +168,9 @@ TEST_F(DrawResourcePixels, NineSliceStretchedKeepsItsCaps)
 		SCOPED_TRACE(c.x);
 		EXPECT_GT(p[c.channel], 200);
 		for (int ch = 0; ch < 3; ++ch)
-			if (ch != c.channel)
+			if (ch != c.channel) {
 				EXPECT_LT(p[ch], 60);
+			}
 	}
 	EXPECT_EQ(env->pixel(19, 26)[0], 0);
 	EXPECT_EQ(env->pixel(80, 26)[2], 0);

@@ -198,8 +198,9 @@ TEST(DrawFboPool, PrefersTheSamePurposeAndFreesIdleMemory)
 		gui_fbo_purpose p;
 		double t;
 		ASSERT_TRUE(gui_fbo_pool_entry(i, &f, &in_use, &p, &t));
-		if (f == snap)
+		if (f == snap) {
 			EXPECT_EQ(t, -1);
+		}
 	}
 }
 

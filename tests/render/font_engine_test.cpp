@@ -348,8 +348,9 @@ TEST(FontTable, EllipsisCutNeverSplitsACharacter)
 			int chars = 0;
 			for (const char* p = head.data(); p < head.data() + head.size(); ++chars)
 				OGL_utf8_next(p, head.data() + head.size());
-			if (chars > 3)
+			if (chars > 3) {
 				EXPECT_LE(f->measure_string(cut), full * frac);
+			}
 		}
 		EXPECT_EQ(gui_cut_text_to_width(f.get(), t, full + 1), t);
 	}

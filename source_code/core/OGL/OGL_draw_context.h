@@ -104,7 +104,6 @@ private:
 	int scissor_pix_[4] = {-1, -1, -1, -1};
 	std::vector<std::map<font_choice_t, std::vector<font_call_t>>> layers_;
 	int flushes_ = 0;
-	bool legacy_shader_ = false;
 };
 
 // The draw context of the main window.

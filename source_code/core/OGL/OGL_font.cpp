@@ -504,7 +504,6 @@ void OGL_font::setup_ogl(int color, int underlay_color, float alpha, int depth_t
 	OGL_shared_quad_stream()->begin();
 	if (fx_.two_channel)
 		glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-	setup_ = true;
 }
 
 void OGL_font::begin_multi_draw_range(int color, int underlay_color, float alpha, int depth_test)
@@ -521,7 +520,6 @@ void OGL_font::end_multi_draw_range()
 		return;
 	OGL_shared_quad_stream()->end();
 	OGL_apply_font_end_state();
-	setup_ = false;
 }
 
 float OGL_font::line_width_logical(const char* begin, const char* end, float fixed_advance)
@@ -588,7 +586,6 @@ void OGL_font::draw_range(int color, int underlay_color, float x, float y, const
 	if (own_setup) {
 		OGL_shared_quad_stream()->end();
 		OGL_apply_font_end_state();
-		setup_ = false;
 	}
 }
 

@@ -143,8 +143,6 @@ private:
 	float slant_ = 0;
 	char_range_t range_;
 	int bpt_ = 1;
-	// The colours of the current setup, so a batch does not set them again.
-	bool setup_ = false;
 };
 
 // The font gamma table (the identity).

@@ -62,14 +62,6 @@ OGL_font* font_from_enum(gui_font_type type)
 	return s_fonts[type];
 }
 
-void font_table_reset()
-{
-	for (OGL_font*& f : s_fonts) {
-		delete f;
-		f = nullptr;
-	}
-}
-
 OGL_font* gui_font_style_info::get_main_font() const
 {
 	if (!main_looked_) {

@@ -25,8 +25,6 @@ enum gui_font_type {
 // Made on first request at the window manager's backing scale and kept for the life of the
 // program; null for any other type.
 OGL_font* font_from_enum(gui_font_type type);
-// Tests and scale changes: forget every font made so far (the next request makes a new one).
-void font_table_reset();
 
 // Styles 0..50 (see font_style_from_enum); the numbers are what screens pass around.
 enum gui_font_style : int { font_style_count = 51 };

@@ -58,8 +58,9 @@ public:
 	// The global texture-resolution setting (0..4 give 1/32 .. 1/2; anything else 1).
 	void set_resolution_index(int idx) { res_index_ = idx; }
 	float scale_rat() const;
-	// Shows loading progress; the shell sets it (text, null fraction).
-	typedef void (*progress_fn)(const std::string& text);
+	// Shows loading progress on the loading screen: the shell sets it to show "Loading bitmap "
+	// (translated) + path + ".".
+	typedef void (*progress_fn)(const std::string& path);
 	void set_progress_fn(progress_fn fn) { progress_ = fn; }
 	// Number of table slots holding an object (tests, statistics).
 	int count_objects();
