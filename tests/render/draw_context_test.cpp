@@ -181,7 +181,10 @@ TEST_P(RoundedBox, CoversExactlyItsRectangle)
 
 INSTANTIATE_TEST_SUITE_P(Boxes, RoundedBox,
                          ::testing::Values(box_case{{40, 40, 200, 120}, 10}, box_case{{10, 10, 60, 30}, 0},
-                                           box_case{{100, 150, 250, 250}, 30}));
+                                           box_case{{100, 150, 250, 250}, 30}),
+                         [](const ::testing::TestParamInfo<box_case>& i) {
+	                         return "radius" + std::to_string(i.param.radius);
+                         });
 
 TEST(RoundedBoxPoints, FanRunsClockwiseFromTheUpperLeft)
 {
