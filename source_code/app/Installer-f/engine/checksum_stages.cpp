@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <unistd.h>
 
+#include "app/Installer-f/engine/checksum_file_read.h"
 #include "app/Installer-f/engine/install_dest.h"
 #include "app/Installer-f/engine/install_filter.h"
 #include "app/Installer-f/engine/md5_text.h"
 #include "core/files/file_ops.h"
-#include "core/files/file_uncached.h"
 #include "core/files/paths.h"
 #include "core/installer/sim_info.h"
 
@@ -17,11 +17,11 @@ constexpr err_code_t err_no_such_file = 0x40000002u;  // ENOENT
 constexpr err_code_t err_invalid_arg = 0x40000016u;   // EINVAL
 
 // The whole target text, however long (the manifest hashes all of it).
-std::vector<char> link_text(const std::string& path)
+ins_byte_vector link_text(const std::string& path)
 {
 	std::string p = path;
 	set_path_to_full(p);
-	std::vector<char> buf(512);
+	ins_byte_vector buf(512);
 	for (;;) {
 		ssize_t n = readlink(p.c_str(), buf.data(), buf.size());
 		if (n < 0)
@@ -33,6 +33,63 @@ std::vector<char> link_text(const std::string& path)
 		buf.resize(buf.size() * 2);
 	}
 }
+
+// Buffers the hashing threads hand back for the reader to fill again. A fresh buffer per file
+// costs a page fault for every page, more than reading the file. At most a few are kept.
+class buffer_pool {
+public:
+	buffer_pool() { UTL_critical_section_create(&lock_); }
+
+	ins_byte_vector take()
+	{
+		ins_byte_vector b;
+		UTL_cs_guard g(&lock_);
+		// The largest one: the file it is for is read without growing it more often.
+		auto it = std::max_element(free_.begin(), free_.end(),
+		                           [](const auto& x, const auto& y) { return x.capacity() < y.capacity(); });
+		if (it != free_.end()) {
+			b = std::move(*it);
+			free_.erase(it);
+			retained_ -= b.capacity();
+		}
+		return b;
+	}
+
+	void give(ins_byte_vector&& b)
+	{
+		ins_byte_vector dropped;
+		{
+			UTL_cs_guard g(&lock_);
+			if (b.capacity() >= min_kept && free_.size() < max_buffers && retained_ + b.capacity() <= max_bytes) {
+				retained_ += b.capacity();
+				free_.push_back(std::move(b));
+				return;
+			}
+			dropped = std::move(b);
+		}
+		// dropped is freed here, outside the lock.
+	}
+
+	void clear()
+	{
+		std::vector<ins_byte_vector> all;
+		{
+			UTL_cs_guard g(&lock_);
+			all.swap(free_);
+			retained_ = 0;
+		}
+	}
+
+private:
+	static constexpr size_t min_kept = size_t(1) << 20;  // smaller ones come cheaply from malloc
+	static constexpr size_t max_buffers = 8;
+	static constexpr size_t max_bytes = size_t(256) << 20;
+	UTL_critical_section lock_;
+	std::vector<ins_byte_vector> free_;
+	size_t retained_ = 0;
+};
+
+buffer_pool s_buffers;
 
 void check_permissions(ins_checksum_data& out, const std::string& target)
 {
@@ -52,7 +109,11 @@ ins_checksum_reader::ins_checksum_reader(UTL_atomic_fifo<ins_checksum_req*>* in,
 	start();
 }
 
-ins_checksum_reader::~ins_checksum_reader() { stop(); }
+ins_checksum_reader::~ins_checksum_reader()
+{
+	stop();
+	s_buffers.clear();
+}
 
 void ins_checksum_reader::cancel()
 {
@@ -82,7 +143,8 @@ float ins_checksum_reader::process(ins_checksum_req* const& req, ins_checksum_da
 		check_permissions(*out, target);
 		return 0;
 	}
-	err_code_t code = FILE_disk_to_buffer_uncached(target, out->data);
+	out->data = s_buffers.take();
+	err_code_t code = checksum_read_file(target, out->data);
 	if (code == err_no_such_file || code == err_invalid_arg)
 		return 0;
 	if (code) {
@@ -102,7 +164,11 @@ ins_checksum_calc::ins_checksum_calc(UTL_atomic_fifo<ins_checksum_data*>* in,
 	start();
 }
 
-ins_checksum_calc::~ins_checksum_calc() { stop(); }
+ins_checksum_calc::~ins_checksum_calc()
+{
+	stop();
+	s_buffers.clear();
+}
 
 float ins_checksum_calc::process(ins_checksum_data* const& data, ins_checksum_result*& out)
 {
@@ -113,9 +179,10 @@ float ins_checksum_calc::process(ins_checksum_data* const& data, ins_checksum_re
 		file_version_struct& v = sim_info.files[data->index].cur();
 		v.sig_have = "NONE";
 		if (data->exists)
-			v.sig_have = data->quick ? v.sig_want : md5_text(data->data);
+			v.sig_have = data->quick ? v.sig_want : md5_text(data->data.data(), data->data.size());
 		v.local_ok = v.sig_want == v.sig_have;
 	}
+	s_buffers.give(std::move(data->data));
 	delete data;
 	return 0;
 }

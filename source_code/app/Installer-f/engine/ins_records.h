@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "app/Installer-f/engine/byte_buffer.h"
 #include "core/ui/err_code.h"
 
 // A request to fetch one download.
@@ -58,7 +59,7 @@ struct ins_checksum_data {
 	int index = -1;
 	int quick = 0;
 	int exists = 0;
-	std::vector<char> data;  // the content or a link's target text; empty when quick
+	ins_byte_vector data;    // the content or a link's target text; empty when quick
 	ins_err err;             // stage 3
 };
 
