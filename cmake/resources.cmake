@@ -66,7 +66,7 @@ endforeach()
 
 
 add_custom_target(sky_resources ALL DEPENDS ${sky_resource_outputs})
-foreach(t skyvane-installer test_render test_gui test_app demo_draw)
+foreach(t skyvane-installer test_render test_gui test_app)
 	if(TARGET ${t})
 		add_dependencies(${t} sky_resources)
 	endif()
