@@ -19,17 +19,19 @@ add_custom_command(OUTPUT ${sky_generated_outputs}
 	DEPENDS sky_resgen COMMENT "Generated resources")
 list(APPEND sky_resource_outputs ${sky_generated_outputs})
 
-# Fonts: resource name, then the package files that may provide it, in order of preference.
+# Fonts: resource name, then the package files that may provide it, in order of preference
+# (separated by commas: a semicolon would split the entry).
 set(sky_font_map
 	"DejaVuSans.ttf|dejavu/DejaVuSans.ttf"
 	"DejaVuSansBold.ttf|dejavu/DejaVuSans-Bold.ttf"
-	"Roboto-Regular.ttf|roboto/unhinted/RobotoTTF/Roboto-Regular.ttf;roboto/hinted/Roboto-Regular.ttf"
-	"Roboto-Light.ttf|roboto/unhinted/RobotoTTF/Roboto-Light.ttf;roboto/hinted/Roboto-Light.ttf"
-	"Roboto-Bold.ttf|roboto/unhinted/RobotoTTF/Roboto-Bold.ttf;roboto/hinted/Roboto-Bold.ttf"
-	"RobotoCondensed-Regular.ttf|roboto/unhinted/RobotoCondensed-Regular.ttf;roboto/hinted/RobotoCondensed-Regular.ttf"
+	"Roboto-Regular.ttf|roboto/unhinted/RobotoTTF/Roboto-Regular.ttf,roboto/hinted/Roboto-Regular.ttf"
+	"Roboto-Light.ttf|roboto/unhinted/RobotoTTF/Roboto-Light.ttf,roboto/hinted/Roboto-Light.ttf"
+	"Roboto-Bold.ttf|roboto/unhinted/RobotoTTF/Roboto-Bold.ttf,roboto/hinted/Roboto-Bold.ttf"
+	"RobotoCondensed-Regular.ttf|roboto/unhinted/RobotoCondensed-Regular.ttf,roboto/hinted/RobotoCondensed-Regular.ttf"
 	"TT_NewRodin-B.TTF|droid/DroidSansFallbackFull.ttf")
 foreach(entry ${sky_font_map})
 	string(REPLACE "|" ";" parts "${entry}")
+	string(REPLACE "," ";" parts "${parts}")
 	list(GET parts 0 name)
 	list(REMOVE_AT parts 0)
 	set(src "")
