@@ -553,6 +553,9 @@ void OGL_font::draw_range(int color, int underlay_color, float x, float y, const
 {
 	if (!begin || begin >= end || faces_.empty())
 		return;
+	// Without the text shader (a missing resource, logged once) nothing is drawn rather than boxes.
+	if (!OGL_get_font_program(fx_.two_channel).program)
+		return;
 	x += wins.offset_x;
 	y += wins.offset_y;
 	// Every glyph of the text is in the atlas before it is uploaded and drawn.
