@@ -63,6 +63,7 @@ struct http_route {
 
 struct http_request_record {
 	std::string method, path, body, content_type, user_agent;
+	std::string target;  // the request target as sent, before decoding
 };
 
 class http_fixture {
@@ -127,6 +128,12 @@ public:
 		return it == routes_.end() ? std::vector<http_request_record>() : it->second->records;
 	}
 	size_t request_count(const std::string& path) const { return requests(path).size(); }
+	// Every request the server has read, served routes or not.
+	size_t total_request_count() const
+	{
+		std::lock_guard<std::mutex> g(mu_);
+		return total_requests_;
+	}
 
 	// Waits until at least n body bytes of the path have been handed to the network.
 	bool wait_body_sent(const std::string& path, size_t n, int timeout_ms = 20000)
@@ -228,11 +235,12 @@ private:
 		unsigned gen = 0;
 		{
 			std::lock_guard<std::mutex> g(mu_);
+			++total_requests_;
 			auto it = routes_.find(req.path);
 			if (it != routes_.end()) {
 				st = it->second;
 				st->records.push_back({req.method, req.path, req.body, req.get_header_value("Content-Type"),
-				                       req.get_header_value("User-Agent")});
+				                       req.get_header_value("User-Agent"), req.target});
 				int n = static_cast<int>(st->records.size());
 				faulty = st->route.faulty_requests < 0 || n <= st->route.faulty_requests;
 				++st->active;
@@ -318,5 +326,6 @@ private:
 	std::condition_variable cv_;
 	bool stopping_ = false;
 	unsigned release_gen_ = 0;
+	size_t total_requests_ = 0;
 	std::map<std::string, std::shared_ptr<route_state>> routes_;
 };
