@@ -69,7 +69,7 @@ void manifest_from_walk(const std::string& folder)
 	for (auto it = fs::recursive_directory_iterator(folder, fs::directory_options::skip_permission_denied);
 	     it != fs::recursive_directory_iterator(); ++it) {
 		if (it->is_symlink() || it->is_regular_file())
-			paths.push_back(fs::relative(it->path(), folder).string());
+			paths.push_back(it->path().lexically_relative(folder).string());  // relative() would resolve links
 	}
 	std::sort(paths.begin(), paths.end());
 	for (const std::string& p : paths) {
@@ -111,7 +111,7 @@ int main(int argc, char** argv)
 	stg.target_os = 3;
 
 	if (!o.manifest.empty()) {
-		int r = UTL_read_directory(o.manifest, sim_info, ins_src_net);
+		int r = UTL_read_directory(fs::absolute(o.manifest).string(), sim_info, ins_src_net);
 		if (r != 0) {
 			fprintf(stderr, "bench_scan: cannot read %s (result %d)\n", o.manifest.c_str(), r);
 			return 1;
