@@ -139,10 +139,12 @@ double slots_cost_kb(const std::vector<int>& slots)
 // Without waiting; false (and the request untouched) when the queue is full.
 bool send_request(ins_req_file* req)
 {
+	// Once queued the request belongs to a reader, which may delete it at once.
+	double cost = slots_cost_kb(req->slots);
 	if (!s_in_fifo->write(req, 0))
 		return false;
 	++s_tickets_in;
-	s_in_flight_kb += slots_cost_kb(req->slots);
+	s_in_flight_kb += cost;
 	return true;
 }
 
