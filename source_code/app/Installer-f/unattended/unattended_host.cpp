@@ -78,6 +78,8 @@ void unattended_session::start(wizard_func* first)
 		return opt_.on_modified;
 	});
 	driver_.open_first(first);
+	if (driver_.current() && driver_.current() != printed_step_)
+		print_header(driver_.current());
 }
 
 double unattended_session_now(double (*clock)()) { return clock ? clock() : app_clock_now(); }
@@ -101,21 +103,24 @@ void unattended_session::finish(int status, const std::string& why)
 	skyvane_log_write(status ? 2 : 1, "WIZ", "Unattended run ends with status %d", status);
 }
 
+void unattended_session::print_header(wizard_func* step)
+{
+	printed_step_ = step;
+	printed_title_.clear();
+	printed_message_.clear();
+	printed_progress_text_.clear();
+	printed_percent_ = -100;
+	printed_rows_ = 0;
+	std::fprintf(out_, "\n== %s ==\n", step ? step->title.c_str() : "");
+	std::fflush(out_);
+}
+
 void unattended_session::print_screen()
 {
+	// The screen of the last frame belongs to printed_step_ even when go() moved on.
 	const wizard_screen& s = driver_.screen();
-	wizard_func* cur = driver_.current();
+	wizard_func* cur = printed_step_;
 	double now = unattended_session_now(clock);
-	bool new_step = cur != printed_step_;
-	if (new_step) {
-		printed_step_ = cur;
-		printed_title_.clear();
-		printed_message_.clear();
-		printed_progress_text_.clear();
-		printed_percent_ = -100;
-		printed_rows_ = 0;
-		std::fprintf(out_, "\n== %s ==\n", cur ? cur->title.c_str() : "");
-	}
 	bool may_repeat = now - last_repeat_ >= k_repeat_seconds;
 	bool printed = false;
 	if (s.title != printed_title_) {
@@ -197,8 +202,12 @@ void unattended_session::turn()
 {
 	if (finished())
 		return;
+	print_pending();  // a button of the last turn changed the step
 	wizard_func* before = driver_.current();
 	driver_.run_frame();
+	if (printed_step_ == before)
+		print_screen();
+	print_pending();
 	if (finished())
 		return;
 	wizard_func* cur = driver_.current();
@@ -211,7 +220,6 @@ void unattended_session::turn()
 		idle_frames_ = 0;
 		return;
 	}
-	print_screen();
 	const wizard_screen& s = driver_.screen();
 
 	if (s.next_step == wiz_target_quit) {
@@ -264,7 +272,14 @@ void unattended_session::turn()
 	}
 }
 
-void unattended_session::replace_body(wizard_func* new_step) { (void)new_step; }
+void unattended_session::replace_body(wizard_func* new_step) { pending_step_ = new_step; }
+
+void unattended_session::print_pending()
+{
+	if (pending_step_ && pending_step_ != printed_step_)
+		print_header(pending_step_);
+	pending_step_ = nullptr;
+}
 
 void unattended_session::quit()
 {

@@ -36,6 +36,8 @@ public:
 
 private:
 	void print_screen();
+	void print_header(wizard_func* step);
+	void print_pending();
 	void finish(int status, const std::string& why);
 	bool handle_special_step(wizard_func* step);
 	bool is_work_step(const wizard_func* step) const;
@@ -48,6 +50,7 @@ private:
 	int idle_frames_ = 0;
 	double disc_wait_start_ = -1;
 	wizard_func* printed_step_ = nullptr;
+	wizard_func* pending_step_ = nullptr;  // became current during the last change
 	std::string printed_title_, printed_message_, printed_progress_text_;
 	int printed_percent_ = -100;
 	size_t printed_rows_ = 0;
