@@ -145,7 +145,10 @@ void unattended_session::print_screen()
 		if (moved || (s.progress_text != printed_progress_text_ && may_repeat && percent != printed_percent_)) {
 			printed_percent_ = percent;
 			printed_progress_text_ = s.progress_text;
-			std::fprintf(out_, "  %3d%% %s\n", percent, s.progress_text.c_str());
+			if (s.progress_text.empty())
+				std::fprintf(out_, "  %3d%%\n", percent);
+			else
+				std::fprintf(out_, "  %3d%% %s\n", percent, s.progress_text.c_str());
 			printed = true;
 		}
 	}
