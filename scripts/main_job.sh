@@ -21,6 +21,7 @@ trap stop_servers EXIT
 
 # The servers come first: the release names its mirrors by port.
 mapfile -t ports < <("$top/scripts/nginx_mirrors.sh" start "$run_dir" "$work/mirror" --count 2)
+[ ${#ports[@]} -ge 2 ] || { echo "main_job: the mirrors did not start" >&2; exit 1; }
 mirrors=()
 for p in "${ports[@]}"; do mirrors+=(--mirror "127.0.0.1:$p/"); done
 echo "Mirrors on 127.0.0.1 ports ${ports[*]}; lookup server on ${ports[0]}"
