@@ -90,10 +90,13 @@ private:
 			return sd_bus_reply_method_errorf(m, "org.freedesktop.DBus.Error.AccessDenied", "Refused by the test");
 		int p[2];
 		if (pipe2(p, O_CLOEXEC) != 0) return -errno;
+		{
+			// Stored before the answer goes out: the holder may look at once.
+			std::lock_guard<std::mutex> g(self->mu_);
+			self->lock_ends_.push_back(p[0]);
+		}
 		r = sd_bus_reply_method_return(m, "h", p[1]);
 		close(p[1]);  // the holder's copy is now the only write end
-		std::lock_guard<std::mutex> g(self->mu_);
-		self->lock_ends_.push_back(p[0]);
 		return r;
 	}
 

@@ -57,3 +57,18 @@ TEST_F(url_reader_url_fetch, absolute_request_ignores_the_base)
 	EXPECT_EQ(got->err.code, 0u) << error_str(got->err.code);
 	EXPECT_EQ(data_of(*got), "absolute");
 }
+
+// The proxy of the settings is read at every request; the reused handle forgets a dropped one.
+TEST_F(url_reader_url_fetch, proxy_is_taken_per_request)
+{
+	http_fixture proxy;
+	reader_rig rig(srv.refused_url("/m/"));  // only a proxy can answer for this server
+	UTL_set_proxy_host(proxy.host());
+	encoded_ptr via_proxy = rig.fetch("a.bin");
+	EXPECT_EQ(via_proxy->err.code, 0x20000194u) << error_str(via_proxy->err.code);  // the proxy's answer
+	EXPECT_EQ(proxy.total_request_count(), 1u);
+	UTL_set_proxy_host("");
+	encoded_ptr direct = rig.fetch("a.bin");
+	EXPECT_EQ(direct->err.code, 0x10000007u) << error_str(direct->err.code);
+	EXPECT_EQ(proxy.total_request_count(), 1u);
+}
