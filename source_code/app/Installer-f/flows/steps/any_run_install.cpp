@@ -47,6 +47,44 @@ wizard_func* report_step(wizard_collection* w, wizard_func* self)
 
 void set_finished_download_reporter(finished_download_fn fn) { s_finished_download = std::move(fn); }
 
+std::string run_install_message(const std::vector<std::pair<std::string, float>>& servers, float done, float total)
+{
+	float sum = 0;
+	bool all_failing = !servers.empty();
+	for (const auto& s : servers) {
+		if (s.second > 0)
+			sum += s.second;
+		if (s.second >= 0)
+			all_failing = false;
+	}
+	const float seconds_left = sum != 0 && done < total ? (total - done) / sum : 0;
+
+	std::string m;
+	if (servers.empty()) {
+		m = UTL_translate_string("Installing files from DVD.");
+	} else if (all_failing) {
+		m = UTL_translate_string("Unable to download. Please check your internet connection.") + "\n" +
+		    UTL_translate_string("The installer will try to download again shortly.") + "\n" +
+		    UTL_translate_string("Press the Back button to cancel installation.");
+	} else {
+		const int n = static_cast<int>(servers.size());
+		m = UTL_string_sub(
+			UTL_translate_plural(n, "About %1:time% left in the install, downloading at %2:rate% from %3:number% download server.",
+		                         "About %1:time% left in the install, downloading at %2:rate% from %3:number% download servers."),
+			get_time_str_one_unit(seconds_left), rate_str(sum), std::to_string(n));
+	}
+	for (const auto& s : servers) {
+		m += "\n\n";
+		if (s.second > 0)
+			m += UTL_string_sub(UTL_translate_string("Downloading at %1:rate% from %2:server%."), rate_str(s.second), s.first);
+		else if (s.second < 0)
+			m += UTL_string_sub(UTL_translate_string("Unable to download from server %1:server%."), s.first);
+		else
+			m += UTL_string_sub(UTL_translate_string("Contacting %1:server%."), s.first);
+	}
+	return m;
+}
+
 std::string rate_str(float kilobytes_per_second)
 {
 	const int n = static_cast<int>(kilobytes_per_second);
@@ -217,39 +255,6 @@ wizard_func* any_run_install::go(wizard_screen& screen)
 		                       ? UTL_string_sub(UTL_translate_string("Installing: %1:file%"), sim_info.files[current_file].cur().path)
 		                       : UTL_translate_string("Finishing up...");
 
-	float sum = 0;
-	bool all_failing = !servers.empty();
-	for (const auto& s : servers) {
-		if (s.second > 0)
-			sum += s.second;
-		if (s.second >= 0)
-			all_failing = false;
-	}
-	const float seconds_left = sum != 0 && done < total ? (total - done) / sum : 0;
-
-	std::string m;
-	if (servers.empty()) {
-		m = UTL_translate_string("Installing files from DVD.");
-	} else if (all_failing) {
-		m = UTL_translate_string("Unable to download. Please check your internet connection.") + "\n" +
-		    UTL_translate_string("The installer will try to download again shortly.") + "\n" +
-		    UTL_translate_string("Press the Back button to cancel installation.");
-	} else {
-		const int n = static_cast<int>(servers.size());
-		m = UTL_string_sub(
-			UTL_translate_plural(n, "About %1:time% left in the install, downloading at %2:rate% from %3:number% download server.",
-		                         "About %1:time% left in the install, downloading at %2:rate% from %3:number% download servers."),
-			get_time_str_one_unit(seconds_left), rate_str(sum), std::to_string(n));
-	}
-	for (const auto& s : servers) {
-		m += "\n\n";
-		if (s.second > 0)
-			m += UTL_string_sub(UTL_translate_string("Downloading at %1:rate% from %2:server%."), rate_str(s.second), s.first);
-		else if (s.second < 0)
-			m += UTL_string_sub(UTL_translate_string("Unable to download from server %1:server%."), s.first);
-		else
-			m += UTL_string_sub(UTL_translate_string("Contacting %1:server%."), s.first);
-	}
-	screen.message = m;
+	screen.message = run_install_message(servers, done, total);
 	return this;
 }

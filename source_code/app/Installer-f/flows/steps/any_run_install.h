@@ -4,6 +4,8 @@
 // user, and on success records the usage-data consent in a new installation.
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/Installer-f/wizard/wizard_func.h"
 #include "core/ui/err_code.h"
@@ -52,6 +54,11 @@ public:
 	any_run_install_msgs msgs;
 	ins_install_type install_type;
 };
+
+// The install screen's message from the driver's per-server rates (kilobytes per second:
+// positive delivering, negative failing, 0 being contacted) and kilobytes done and in all.
+std::string run_install_message(const std::vector<std::pair<std::string, float>>& servers, float kb_done,
+                                float kb_total);
 
 // "%1:rate% kilobyte/second" or "... kilobytes/second" with the whole number.
 std::string rate_str(float kilobytes_per_second);
