@@ -1,6 +1,8 @@
 // main's start: the choice of the first wizard, the -path prefixes and application name, the
 // --os value, the launch name and the demo test.
 #include "app/Installer-f/shell/main_start.h"
+#include "core/files/paths.h"
+#include "support/log_capture.h"
 #include "support/scratch_dir.h"
 
 #include <gtest/gtest.h>
@@ -124,6 +126,24 @@ TEST(update_main_start, demo_test_counts_earth_orbit_textures)
 	}
 	scratch_dir empty;
 	EXPECT_TRUE(main_is_demo_install(empty.path())) << "a folder that cannot be opened counts 0";
+}
+
+TEST(update_main_start, os_folders_in_the_log_one_line_each)
+{
+	log_capture log;
+	main_log_os_folders();
+	std::string want;
+	const std::pair<os_dir_type, const char*> rows[] = {
+		{os_dir_this_app, "os_dir_this_app\t\t="}, {os_dir_desktop, "os_dir_desktop\t\t="},
+		{os_dir_default_apps, "os_dir_default_apps\t="}, {os_dir_temp, "os_dir_temp\t\t\t="},
+		{os_dir_prefs, "os_dir_prefs\t\t\t="}};
+	for (const auto& [type, label] : rows) {
+		std::string folder;
+		get_OS_abs_path(type, folder);
+		EXPECT_FALSE(folder.empty()) << label;
+		want += label + folder + "\n";
+	}
+	EXPECT_EQ(log.text(), want + "\n");
 }
 
 }  // namespace
