@@ -25,3 +25,6 @@ sky_layer_tests(engine sky_engine PkgConfig::HTTPLIB)
 sky_layer_tests(render sky_render)
 sky_layer_tests(gui sky_gui)
 sky_layer_tests(app sky_app PkgConfig::HTTPLIB)
+
+# The application's end-to-end tests run the real executable.
+add_dependencies(test_app skyvane-installer)
