@@ -1,6 +1,8 @@
 #include "app/Installer-f/engine/checksum_stages.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <unistd.h>
 
 #include "app/Installer-f/engine/checksum_file_read.h"
@@ -91,6 +93,39 @@ private:
 
 buffer_pool s_buffers;
 
+// Bytes read but not hashed yet. The reader waits while they pass the budget: the data queue
+// alone would let 128 whole files wait in memory, however large they are. It also keeps the
+// buffers going round through the pool instead of a fresh one for every file.
+class read_budget {
+public:
+	void wait_below(size_t limit)
+	{
+		std::unique_lock<std::mutex> l(m_);
+		cv_.wait(l, [&] { return in_flight_ < limit; });
+	}
+	void add(size_t n)
+	{
+		std::lock_guard<std::mutex> l(m_);
+		in_flight_ += n;
+	}
+	void release(size_t n)
+	{
+		{
+			std::lock_guard<std::mutex> l(m_);
+			in_flight_ -= std::min(n, in_flight_);
+		}
+		cv_.notify_all();
+	}
+
+private:
+	std::mutex m_;
+	std::condition_variable cv_;
+	size_t in_flight_ = 0;
+};
+
+constexpr size_t read_ahead_bytes = size_t(128) << 20;  // one file more may come on top
+read_budget s_unhashed;
+
 void check_permissions(ins_checksum_data& out, const std::string& target)
 {
 	err_code_t denied = 0;
@@ -139,12 +174,19 @@ float ins_checksum_reader::process(ins_checksum_req* const& req, ins_checksum_da
 	}
 	if (is_sim_link(target)) {
 		out->data = link_text(target);
+		s_unhashed.add(out->data.size());
 		out->exists = 1;
 		check_permissions(*out, target);
 		return 0;
 	}
+	s_unhashed.wait_below(read_ahead_bytes);
+	if (cancelled_.load()) {
+		INS_ERR_SET(out->err, err_cancelled, target, ins_stage_disk);
+		return 0;
+	}
 	out->data = s_buffers.take();
 	err_code_t code = checksum_read_file(target, out->data);
+	s_unhashed.add(out->data.size());
 	if (code == err_no_such_file || code == err_invalid_arg)
 		return 0;
 	if (code) {
@@ -182,6 +224,7 @@ float ins_checksum_calc::process(ins_checksum_data* const& data, ins_checksum_re
 			v.sig_have = data->quick ? v.sig_want : md5_text(data->data.data(), data->data.size());
 		v.local_ok = v.sig_want == v.sig_have;
 	}
+	s_unhashed.release(data->data.size());
 	s_buffers.give(std::move(data->data));
 	delete data;
 	return 0;
