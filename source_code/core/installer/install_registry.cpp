@@ -7,8 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <unistd.h>
 
 namespace {
@@ -20,15 +18,29 @@ std::string prefs_folder()
 	return folder;
 }
 
+// A folder or an unreadable file reads as nothing.
+bool read_whole_file(const std::string& file, std::string& text)
+{
+	const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+	if (fd < 0)
+		return false;
+	char buf[8192];
+	ssize_t n;
+	while ((n = read(fd, buf, sizeof(buf))) > 0 || (n < 0 && errno == EINTR))
+		if (n > 0)
+			text.append(buf, static_cast<size_t>(n));
+	::close(fd);
+	return n == 0;
+}
+
 // Lines end at CR or LF (a hand-edited file may use either); text after a NUL is ignored.
 // Lines are taken whole: cutting a long one would name some other folder, its parent.
 std::vector<std::string> read_lines(const std::string& file)
 {
 	std::vector<std::string> lines;
-	std::ifstream in(file, std::ios::binary);
-	if (!in.is_open())
+	std::string text;
+	if (!read_whole_file(file, text))
 		return lines;
-	const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 	size_t start = 0;
 	while (start < text.size()) {
 		size_t end = text.find_first_of("\r\n", start);

@@ -1,9 +1,10 @@
 #include "core/installer/mounted_volumes.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
 #include <sstream>
+#include <unistd.h>
 
 namespace {
 
@@ -73,11 +74,17 @@ std::vector<mounted_volume> mounted_volumes_parse(const std::string& mountinfo_t
 bool mounted_volumes_list(std::vector<mounted_volume>& out, const std::string& mountinfo_path)
 {
 	out.clear();
-	std::ifstream in(mountinfo_path, std::ios::binary);
-	if (!in.is_open())
+	const int fd = ::open(mountinfo_path.c_str(), O_RDONLY | O_CLOEXEC);
+	if (fd < 0)
 		return false;
-	const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-	if (in.bad())
+	std::string text;
+	char buf[8192];
+	ssize_t n;
+	while ((n = read(fd, buf, sizeof(buf))) > 0 || (n < 0 && errno == EINTR))
+		if (n > 0)
+			text.append(buf, static_cast<size_t>(n));
+	::close(fd);
+	if (n < 0)
 		return false;
 	out = mounted_volumes_parse(text);
 	return true;
