@@ -82,19 +82,7 @@ int UTIL_scan_dvd()
 
 std::string dvd_download_name(int index)
 {
-	const file_version_struct& v = sim_info.files[index].cur();
-	switch (v.compression) {
-	case ins_comp_zip:
-		return v.path + ".zip";
-	case ins_comp_7z:
-		return v.path + ".7z";
-	case ins_comp_folder_zip: {
-		const size_t slash = v.path.rfind('/');
-		return (slash == std::string::npos ? std::string() : v.path.substr(0, slash)) + ".zip";
-	}
-	default:
-		return v.path;
-	}
+	return ins_download_name(sim_info.files[index].cur());
 }
 
 int UTIL_verify_disk()

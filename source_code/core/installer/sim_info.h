@@ -94,6 +94,24 @@ struct UTL_server_info_list {
 	void clear() { *this = UTL_server_info_list(); }
 };
 
+// Where a file lives in a release: the path as is, with ".zip" or ".7z" added, or, for a folder
+// archive, the folder's name with ".zip" ("a/b/c.txt" -> "a/b.zip").
+inline std::string ins_download_name(const file_version_struct& v)
+{
+	switch (v.compression) {
+	case ins_comp_zip:
+		return v.path + ".zip";
+	case ins_comp_7z:
+		return v.path + ".7z";
+	case ins_comp_folder_zip: {
+		const size_t slash = v.path.rfind('/');
+		return (slash == std::string::npos ? std::string() : v.path.substr(0, slash)) + ".zip";
+	}
+	default:
+		return v.path;
+	}
+}
+
 extern sim_info_struct sim_info;
 extern UTL_server_info_list server_list;
 

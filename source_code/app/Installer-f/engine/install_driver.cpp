@@ -370,19 +370,10 @@ void delete_retry_list()
 
 std::string suffix_for_file(const std::string& path, int index)
 {
-	const int compression = valid_index(index) ? cur(index).compression : ins_comp_stored;
-	switch (compression) {
-	case ins_comp_zip:
-		return path + ".zip";
-	case ins_comp_7z:
-		return path + ".7z";
-	case ins_comp_folder_zip: {
-		const size_t slash = path.rfind('/');
-		return (slash == std::string::npos ? std::string() : path.substr(0, slash)) + ".zip";
-	}
-	default:
-		return path;
-	}
+	file_version_struct v;
+	v.path = path;
+	v.compression = valid_index(index) ? cur(index).compression : ins_comp_stored;
+	return ins_download_name(v);
 }
 
 int get_slot_set(int index, std::vector<int>& slots)
