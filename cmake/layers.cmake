@@ -14,6 +14,7 @@ sky_layer(sky_render DIRS core/OGL core/TEX LINK sky_platform PNG::PNG Freetype:
 sky_layer(sky_gui DIRS core/GUI LINK sky_render)
 # installer application: wizard model, flows, screens, unattended mode
 sky_layer(sky_app DIRS app/Installer-f/shell app/Installer-f/wizard app/Installer-f/flows app/Installer-f/screens app/Installer-f/unattended
+                 app/Installer-f/scenery app/Installer-f/analytics
           LINK sky_engine sky_gui)
 
 add_executable(skyvane-installer source_code/app/Installer-f/main.cpp)

@@ -8,7 +8,7 @@ pkgs=(
   libpng-dev libfreetype-dev libsdl2-dev libepoxy-dev
   fonts-dejavu-core fonts-roboto-unhinted fonts-droid-fallback
   libcpp-httplib-dev nginx xvfb xauth xdotool imagemagick libgl1-mesa-dri
-  aria2 unzip python3
+  aria2 unzip python3 ccache
 )
 missing=()
 for p in "${pkgs[@]}"; do

@@ -65,13 +65,21 @@ public:
 	// The installer on dest; the exit status, its standard output in out.
 	int run_update(const std::vector<std::string>& extra, std::string& out)
 	{
+		std::vector<std::string> args = {"-path", dest};
+		args.insert(args.end(), extra.begin(), extra.end());
+		return run_installer(args, out);
+	}
+
+	// The installer with args (a -path pair must come first), unattended, against this rig's
+	// servers, with its own registry and preferences (work/config) and temporary folder.
+	int run_installer(const std::vector<std::string>& args, std::string& out)
+	{
 		std::string exe = std::string(SKY_BINARY_DIR) + "/skyvane-installer";
 		EXPECT_EQ(access(exe.c_str(), X_OK), 0) << "build the skyvane-installer target first: " << exe;
-		std::string cmd = "env XDG_CONFIG_HOME=" + q(work / "config") + " TMPDIR=" + q(work / "tmp") + " " + q(exe) +
-		                  " -path " + q(dest) + " --unattended --lookup_host=127.0.0.1:" + port +
-		                  " --log_path=" + q(work / "log.txt");
-		for (const std::string& e : extra)
-			cmd += " " + q(e);
+		std::string cmd = "env XDG_CONFIG_HOME=" + q(work / "config") + " TMPDIR=" + q(work / "tmp") + " " + q(exe);
+		for (const std::string& a : args)
+			cmd += " " + q(a);
+		cmd += " --unattended --lookup_host=127.0.0.1:" + port + " --log_path=" + q(work / "log.txt");
 		return sh(cmd + " 2>" + q(work / "stderr.txt"), &out);
 	}
 
