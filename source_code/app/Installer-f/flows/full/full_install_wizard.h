@@ -32,6 +32,8 @@ public:
 	explicit dvd_start(wizard_collection* owner);
 	wizard_func* go(wizard_screen& screen) override;
 	wizard_func* open() override;
+
+	int unusable_disc = 0;  // the disc in the drive cannot be read; looked at again when a disc arrives
 };
 
 class dvd_scenery_install : public wizard_func {
