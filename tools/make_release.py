@@ -8,6 +8,13 @@
                                            (folder + ".zip")
   <out>/_lookup_11_/server_list_11.txt     when --mirror is given
 
+With --discs N DIR the same downloads are also laid out as a set of N discs,
+DIR/disc1 ... DIR/discN, each holding <install name>/<download name> for its
+share of the files; disc 1 also holds "dvd_version.txt" (naming the install
+name) and <install name>/directory.txt.zip, whose manifest says with DISK
+lines which disc (counted from 0) holds which files. Files are split in
+manifest order by download size, a folder zip never across two discs.
+
 With --previous (an older release's folder, directory.txt or
 directory.txt.zip) the older checksums of each path are listed as history
 lines before its current line, and paths no longer in the product are
@@ -166,6 +173,74 @@ def _write_downloads(release_dir, files, flags):
     return shares
 
 
+DVD_VERSION_FILE = "dvd_version.txt"
+DVD_HEADER = b"I\n1100 version\nDVD\n\n"
+
+
+def disc_of_units(sizes, count):
+    """Disc (from 0) of each download, in manifest order: split by the
+    middle of each download's bytes, never going back, never skipping a
+    disc and leaving no disc empty."""
+    if count < 1:
+        raise ManifestError("a disc set needs at least one disc")
+    if len(sizes) < count:
+        raise ManifestError("%d downloads cannot fill %d discs" % (len(sizes), count))
+    total = float(sum(sizes)) or 1.0
+    discs, before, prev = [], 0, 0
+    for n, size in enumerate(sizes):
+        want = int((before + size / 2.0) * count / total)
+        low = max(prev, count - (len(sizes) - n))
+        high = 0 if n == 0 else min(prev + 1, count - 1)
+        prev = min(max(want, low), high)
+        discs.append(prev)
+        before += size
+    return discs
+
+
+def _plan_discs(histories, release_dir, count):
+    """The disc of every history: its download's, a GONE path the one
+    before it."""
+    units, unit_of = [], []
+    for history in histories:
+        current = history[-1]
+        if current.sig == GONE:
+            unit_of.append(None)
+            continue
+        name = download_name(current.path, current.compression)
+        if not units or units[-1] != name:
+            units.append(name)
+        unit_of.append(len(units) - 1)
+    sizes = [os.path.getsize(os.path.join(release_dir, name)) for name in units]
+    unit_disc = disc_of_units(sizes, count)
+    disks, disk = [], 0
+    for unit in unit_of:
+        if unit is not None:
+            disk = unit_disc[unit]
+        disks.append(disk)
+    return units, unit_disc, disks
+
+
+def _write_disc_set(release_dir, disc_root, install_name, histories, count, newest, overwrite):
+    units, unit_disc, disks = _plan_discs(histories, release_dir, count)
+    folders = [os.path.join(disc_root, "disc%d" % (n + 1)) for n in range(count)]
+    for folder in folders:
+        if os.path.isdir(folder) and os.listdir(folder):
+            if not overwrite:
+                raise ManifestError("%r is not empty (use --overwrite)" % folder)
+            shutil.rmtree(folder)
+        os.makedirs(os.path.join(folder, install_name), exist_ok=True)
+    for name, disc in zip(units, unit_disc):
+        target = os.path.join(folders[disc], install_name, name)
+        os.makedirs(os.path.dirname(target), exist_ok=True)
+        shutil.copyfile(os.path.join(release_dir, name), target)
+    manifest = write_manifest(histories, disks)
+    with release_zip.open_archive(os.path.join(folders[0], install_name, MANIFEST_ZIP)) as archive:
+        release_zip.add_bytes(archive, MANIFEST, manifest, newest)
+    with open(os.path.join(folders[0], DVD_VERSION_FILE), "wb") as f:
+        f.write(DVD_HEADER + ("%s, %d discs\nVERSION %s\n" % (install_name, count, install_name)).encode("utf-8"))
+    return [unit_disc.count(n) for n in range(count)]
+
+
 def _check_install_name(name):
     if (not name or name != name.strip() or "/" in name or name in (".", "..")
             or name == LOOKUP_PATH.split("/")[0] or any(ord(c) < 0x20 for c in name)):
@@ -173,11 +248,13 @@ def _check_install_name(name):
 
 
 def build_release(product, out, install_name, previous=None, rules=None, mirrors=(),
-                  labels=(), beta=None, final=None, full=None, overwrite=False):
+                  labels=(), beta=None, final=None, full=None, overwrite=False, discs=None):
     """Builds the release; returns a summary dict. Raises ManifestError,
     ServerListError or OSError on failure, before writing when it can."""
     rules = rules or Rules()
     _check_install_name(install_name)
+    if discs is not None and discs[0] < 1:
+        raise ManifestError("a disc set needs at least one disc")
     older = load_previous(previous) if previous else {}
     files = walk_product(product)
     notes = []
@@ -188,6 +265,8 @@ def build_release(product, out, install_name, previous=None, rules=None, mirrors
     for item in files:
         names.setdefault(download_name(item.path, flags[item.path] & 0xC0), []).append(item.path)
     _check_download_names(names, flags)
+    if discs is not None and len(names) < discs[0]:
+        raise ManifestError("%d downloads cannot fill %d discs" % (len(names), discs[0]))
     servers = []
     for n, mirror in enumerate(mirrors):
         host, path = parse_mirror(mirror)
@@ -238,9 +317,14 @@ def build_release(product, out, install_name, previous=None, rules=None, mirrors
         os.makedirs(os.path.dirname(lookup), exist_ok=True)
         with open(lookup, "wb") as f:
             f.write(server_list)
+    disc_downloads = None
+    if discs is not None:
+        disc_downloads = _write_disc_set(release_dir, discs[1], install_name, histories, discs[0],
+                                         newest, overwrite)
     return {"files": len(files), "bytes": sum(f.size for f in files),
             "downloads": len(names), "history_lines": history_lines,
-            "gone": len(gone), "notes": notes, "release_dir": release_dir}
+            "gone": len(gone), "notes": notes, "release_dir": release_dir,
+            "disc_downloads": disc_downloads}
 
 
 def _os_rule(text):
@@ -271,7 +355,15 @@ def parse_args(argv):
     p.add_argument("--final-name")
     p.add_argument("--full-name")
     p.add_argument("--overwrite", action="store_true", help="replace an existing release folder")
-    return p.parse_args(argv)
+    p.add_argument("--discs", nargs=2, metavar=("N", "DIR"),
+                   help="also lay the release out as a set of N discs DIR/disc1 ... DIR/discN")
+    args = p.parse_args(argv)
+    if args.discs is not None:
+        try:
+            args.discs = (int(args.discs[0]), args.discs[1])
+        except ValueError:
+            p.error("--discs: N must be a number, got %r" % args.discs[0])
+    return args
 
 
 def main(argv=None):
@@ -280,7 +372,7 @@ def main(argv=None):
     try:
         summary = build_release(args.product, args.out, args.install_name, args.previous, rules,
                                 args.mirror, args.mirror_label, args.beta_name,
-                                args.final_name, args.full_name, args.overwrite)
+                                args.final_name, args.full_name, args.overwrite, args.discs)
     except (ManifestError, ServerListError, OSError, zipfile.BadZipFile) as error:
         print("make_release: %s" % error, file=sys.stderr)
         return 1
@@ -289,6 +381,9 @@ def main(argv=None):
     print("%s: %d files, %d bytes, %d downloads, %d history lines, %d GONE"
           % (summary["release_dir"], summary["files"], summary["bytes"],
              summary["downloads"], summary["history_lines"], summary["gone"]))
+    if summary["disc_downloads"] is not None:
+        print("%s: %d discs, downloads per disc %s" % (args.discs[1], len(summary["disc_downloads"]),
+                                                       " ".join(str(n) for n in summary["disc_downloads"])))
     return 0
 
 

@@ -108,11 +108,18 @@ def file_line(version, rest):
         version.installed_text, version.sig, rest)
 
 
-def write_manifest(histories):
-    """histories: lists of FileVersion of one path each, oldest first."""
+def write_manifest(histories, disks=None):
+    """histories: lists of FileVersion of one path each, oldest first.
+    disks (a disc set's manifest): the disc number of each history; a DISK
+    line goes before the first line of every other disc than the one before
+    (the reader starts on disc 0)."""
     out = [HEADER]
     prefix = ""
-    for history in histories:
+    disk = 0
+    for n, history in enumerate(histories):
+        if disks is not None and disks[n] != disk:
+            disk = disks[n]
+            out.append(b"DISK %d\n" % disk)
         for version in history:
             check_path(version.path)
             want_prefix, rest = split_for_dir(version.path)
