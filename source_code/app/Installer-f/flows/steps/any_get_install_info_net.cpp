@@ -18,8 +18,9 @@ any_get_install_info_net::~any_get_install_info_net() { delete job; }
 
 wizard_func* any_get_install_info_net::open()
 {
-	// A disc set found earlier in the flow is the source: nothing to fetch.
-	if (full && sim_info.source == ins_src_dvd)
+	// A disc set found earlier in the flow is the source: nothing to fetch. A disc whose manifest
+	// could not be read is no source, or nothing would be installed.
+	if (full && sim_info.source == ins_src_dvd && sim_info.version != 0)
 		return owner->next_for_step(this);
 	return this;
 }
