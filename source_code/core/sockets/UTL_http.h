@@ -35,6 +35,9 @@ public:
 	// POST of *post_body as JSON when it is given and not empty, else GET; the body stays in memory.
 	UTL_http_get_file(const std::string& url, const std::string* post_body, UTL_http_subscriber* subscriber,
 	                  const UTL_http_limits& limits = UTL_http_limits());
+	// The same with the body's content type given, e.g. "application/x-www-form-urlencoded".
+	UTL_http_get_file(const std::string& url, const std::string* post_body, const std::string& content_type,
+	                  UTL_http_subscriber* subscriber, const UTL_http_limits& limits = UTL_http_limits());
 	// Cancels a running transfer and waits for its thread.
 	~UTL_http_get_file();
 	UTL_http_get_file(const UTL_http_get_file&) = delete;
@@ -70,6 +73,7 @@ private:
 	std::string url;
 	int unzip = 0;
 	std::string post_body;
+	std::string post_content_type = "application/json";
 	double last_received = 0;
 	int64_t last_data_time = 0;       // microseconds, monotonic
 	std::atomic<float> rate{0};       // body bytes per second over the whole transfer

@@ -35,6 +35,13 @@ UTL_http_get_file::UTL_http_get_file(const std::string& u, const std::string* bo
 	start();
 }
 
+UTL_http_get_file::UTL_http_get_file(const std::string& u, const std::string* body, const std::string& type,
+                                     UTL_http_subscriber* sub, const UTL_http_limits& lim)
+	: url(u), post_body(body ? *body : std::string()), post_content_type(type), subscriber(sub), limits(lim)
+{
+	start();
+}
+
 void UTL_http_get_file::start()
 {
 	UTL_http_global_setup();
@@ -145,7 +152,7 @@ void UTL_http_get_file::run()
 		if (!post_body.empty()) {
 			curl_easy_setopt(h, CURLOPT_POSTFIELDS, post_body.c_str());
 			curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(post_body.size()));
-			headers = curl_slist_append(headers, "Content-Type: application/json");
+			headers = curl_slist_append(headers, ("Content-Type: " + post_content_type).c_str());
 			curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
 		}
 
