@@ -229,3 +229,11 @@ void translate_set_dump(bool on, const std::string& file_path)
 		s_dump_path = file_path;
 	}
 }
+
+const char* UTL_get_iso_639_language_code(int lang_index)
+{
+	static const char* const codes[] = {"en", "fr", "de", "ru", "it", "es", "pt", "ja"};
+	if (lang_index < 0 || lang_index >= static_cast<int>(sizeof codes / sizeof codes[0]))
+		return codes[0];
+	return codes[lang_index];
+}

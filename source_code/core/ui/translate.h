@@ -48,3 +48,7 @@ bool translate_debug();
 // Untranslated keys of a loaded language are written once each to file_path ("" stops it);
 // the file is truncated at the first key written.
 void translate_set_dump(bool on, const std::string& file_path);
+
+// The ISO 639 code of a language index: 0 "en", 1 "fr", 2 "de", 3 "ru", 4 "it", 5 "es", 6 "pt",
+// 7 "ja"; "en" for an index outside the table.
+const char* UTL_get_iso_639_language_code(int lang_index);
