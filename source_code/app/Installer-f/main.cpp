@@ -1,5 +1,10 @@
 #include <cstdio>
 
+#include "app/Installer-f/analytics/analytics_recorder.h"
+#include "app/Installer-f/flows/menu/main_menu_brand_new_wizard.h"
+#include "app/Installer-f/flows/menu/main_menu_existing_install_wizard.h"
+#include "app/Installer-f/flows/scenery/add_remove_scenery_wizard.h"
+#include "app/Installer-f/flows/full/full_install_wizard.h"
 #include "app/Installer-f/flows/update/net_update_wizard.h"
 #include "app/Installer-f/shell/RADAVI_init.h"
 #include "app/Installer-f/shell/main_start.h"
@@ -9,20 +14,6 @@
 #include "core/ui/UTL_cmdline.h"
 #include "core/ui/log.h"
 #include "core/ui/stg.h"
-
-namespace {
-const char* wizard_kind_name(start_wizard_kind kind)
-{
-	switch (kind) {
-	case start_wizard_update: return "update";
-	case start_wizard_scenery: return "scenery add/remove";
-	case start_wizard_full_install: return "full install";
-	case start_wizard_menu_existing: return "existing-installation menu";
-	case start_wizard_menu_brand_new: return "brand-new menu";
-	}
-	return "?";
-}
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -46,17 +37,19 @@ int main(int argc, char** argv)
 	wizard_collection* wizard = nullptr;
 	if (decision.kind == start_wizard_update)
 		wizard = new net_update_wizard(decision.path, nullptr, 0);
-	if (!wizard) {
-		std::fprintf(stderr, "Skyvane Installer: the %s wizard is not available in this build.\n",
-		             wizard_kind_name(decision.kind));
-		skyvane_log_write(3, "WIZ", "The %s wizard is not available in this build", wizard_kind_name(decision.kind));
-		RADAVI_finishup(1);
-		return 1;
-	}
+	if (decision.kind == start_wizard_full_install)
+		wizard = new full_install_wizard(nullptr, 0);
+	if (decision.kind == start_wizard_scenery)
+		wizard = new add_remove_scenery_wizard(decision.path, decision.force_update, nullptr);
+	if (decision.kind == start_wizard_menu_existing)
+		wizard = new main_menu_existing_install_wizard();
+	if (decision.kind == start_wizard_menu_brand_new)
+		wizard = new main_menu_brand_new_wizard();
 
 	// The person never sees the usage-data check box in this mode: only the option sends.
 	if (unattended)
 		stg.send_analytics = options.send_analytics ? 1 : 0;
+	main_set_analytics_hook(ins_analytics_start);
 	main_after_wizard_built();
 	int status = 0;
 	if (unattended) {
