@@ -2,10 +2,12 @@
 
 #include <cmath>
 
+#include "app/Installer-f/engine/install_plan.h"
 #include "app/Installer-f/flows/questions.h"
 #include "app/Installer-f/flows/steps/any_pick_install.h"
 #include "app/Installer-f/flows/steps/any_run_install.h"
 #include "app/Installer-f/flows/steps/see_eula.h"
+#include "app/Installer-f/scenery/world_map_regions.h"
 #include "app/Installer-f/shell/RADAVI_loop.h"
 #include "app/Installer-f/wizard/wizard_collection.h"
 #include "core/ui/RADAVI_shell.h"
@@ -158,8 +160,41 @@ void unattended_session::print_screen()
 	}
 }
 
+// The map screen's own start (the covering search over stg.wrl_sel), then --regions, written
+// back into stg.wrl_sel as the map's first frame would.
+void unattended_session::apply_regions()
+{
+	world_map_regions map;
+	if (opt_.regions == "all") {
+		map.btn_command_received(0);
+	} else if (opt_.regions == "none") {
+		map.btn_command_received(1);
+	} else if (opt_.regions != "default") {
+		region_flag_map& flags = *map.region_flags();
+		for (auto& [region, on] : flags)
+			on = false;
+		for (int r : opt_.region_list)
+			if (r >= 0 && r < region_count)
+				flags[static_cast<region_t>(r)] = true;
+	}
+	map.pre_per_frame();
+	recalc_disk_sizes();
+	std::string names;
+	for (region_t r : map.selected_regions())
+		names += (names.empty() ? "" : ", ") + std::string(s_region_names[r]);
+	std::fprintf(out_, "  Regions: %s\n", names.empty() ? "none" : names.c_str());
+	std::fflush(out_);
+}
+
 bool unattended_session::handle_special_step(wizard_func* step)
 {
+	if (step->name == "DVD Scenery Selection" || step->name == "Select Scenery to Add or Remove") {
+		if (regions_step_ == step)
+			return false;
+		regions_step_ = step;
+		apply_regions();
+		return true;  // Continue is judged on the next frame, with the new disk-space figures
+	}
 	if (step->name == "EULA") {
 		if (opt_.accept_eula)
 			static_cast<see_eula*>(step)->agreed = 1;
@@ -226,6 +261,15 @@ void unattended_session::turn()
 	const wizard_screen& s = driver_.screen();
 
 	if (s.next_step == wiz_target_quit) {
+		// A final screen whose row leads on into another wizard (the update after a disc
+		// install) is a menu: --choice takes that row.
+		if (!cancelled_by_answer_ && !cur->owner->error_code && opt_.choice >= 0 &&
+		    opt_.choice < static_cast<int>(s.choice_steps.size()) && opt_.choice < wiz_max_choice_rows &&
+		    wiz_is_step(s.choice_steps[opt_.choice])) {
+			driver_.press_choice(opt_.choice);
+			idle_frames_ = 0;
+			return;
+		}
 		int st = cancelled_by_answer_ ? unattended_cancelled
 		                              : (cur->owner->error_code ? unattended_failed : unattended_ok);
 		if (opt_.launch && st == unattended_ok) {
@@ -275,7 +319,11 @@ void unattended_session::turn()
 	}
 }
 
-void unattended_session::replace_body(wizard_func* new_step) { pending_step_ = new_step; }
+void unattended_session::replace_body(wizard_func* new_step)
+{
+	pending_step_ = new_step;
+	regions_step_ = nullptr;  // a map step that becomes current again is a new visit
+}
 
 void unattended_session::print_pending()
 {

@@ -40,6 +40,7 @@ private:
 	void print_pending();
 	void finish(int status, const std::string& why);
 	bool handle_special_step(wizard_func* step);
+	void apply_regions();
 	bool is_work_step(const wizard_func* step) const;
 
 	unattended_options opt_;
@@ -55,6 +56,7 @@ private:
 	int printed_percent_ = -100;
 	size_t printed_rows_ = 0;
 	double last_repeat_ = -1e9;
+	wizard_func* regions_step_ = nullptr;  // the map step whose regions this visit has set
 };
 
 // The whole run for main: the loop until the session ends; returns the exit status.
