@@ -1,6 +1,6 @@
 // The scenery wizard end to end in unattended mode: a demo installation turned into a full one
 // (scenery from the full release, then the update to the latest release), started with an
-// "UPG" path or found as the single registered installation.
+// "UPG" path or found as the single registered installation; and scenery changed with "SCN".
 #include "sample_release_rig.h"
 
 #include <gtest/gtest.h>
@@ -80,6 +80,49 @@ TEST(scenery_wizard_run, demo_becomes_a_full_installation)
 		EXPECT_TRUE(rig.dest_has("Global Scenery/Regional Detail/Earth nav data/+30-090/detail.dsf"));
 		EXPECT_FALSE(rig.dest_has("Global Scenery/Scenery Region 05 Southern South America/"));
 		EXPECT_TRUE(has(rig.work.read("config/skyvane_install_11.txt"), rig.dest));
+	}
+}
+
+TEST(scenery_wizard_run, regions_chosen_on_the_map_are_installed_or_removed)
+{
+	const struct {
+		const char* regions;
+		bool demo;        // the installation is the demo (little scenery), else the full release
+		bool all_there;   // afterwards every scenery file of the full release is there, else none is
+		const char* message;
+	} rows[] = {
+		{"--regions=none", false, false, "Scenery has been removed to match your choices on the map."},
+		{"--regions=all", true, true, "New scenery has been installed to match your choices on the map."},
+	};
+	for (const auto& r : rows) {
+		SCOPED_TRACE(r.regions);
+		sample_release_rig rig;
+		rig.make_installation(rig.dest, 1, r.demo);
+		std::string out;
+		EXPECT_EQ(rig.run_installer({"-path", "SCN" + rig.dest, r.regions}, out), 0) << out;
+		std::string missing;
+		EXPECT_TRUE(in_order(out, {"This installer will guide you through the process of adding and removing scenery.",
+		                           "== Select New Scenery ==", "== Install ==", "== Finish ==",
+		                           "Finished Adding/Removing Scenery", r.message, "  [0] Check for Updates",
+		                           "  [1] Run Skyvane Now", "Exit status 0"},
+		                     missing))
+			<< "missing or out of order: " << missing << "\n" << out;
+		EXPECT_FALSE(has(out, "Skyvane 11 Web Updater")) << "no update without UPG:\n" << out;
+
+		int scenery = 0;
+		for (const std::string& rel : rig.product_files(1)) {
+			if (rel.rfind("Global Scenery/", 0) != 0) {
+				EXPECT_TRUE(rig.dest_has(rel) || r.demo) << rel;
+				continue;
+			}
+			++scenery;
+			EXPECT_EQ(rig.dest_has(rel), r.all_there) << rel;
+			if (r.all_there) {
+				EXPECT_EQ(rig.read_dest(rel), rig.product_bytes(1, rel)) << rel;
+			}
+		}
+		EXPECT_GT(scenery, 40);
+		EXPECT_TRUE(rig.dest_has("Resources/default data/earth_nav.dat")) << "only scenery is touched";
 	}
 }
 
