@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+
 #include "base/files_fixture.h"
 #include "core/files/file_uncached.h"
 
@@ -68,4 +71,46 @@ TEST_F(files_test, uncached_failures)
 	link(path("target"), "link");
 	EXPECT_EQ(FILE_buffer_to_disk_uncached(path("link"), std::string("evil")), 0x4000003Eu);  // ELOOP
 	EXPECT_EQ(read("target"), "keep");
+}
+
+// The scan reads file after file into one buffer: no stale bytes of a longer file, the block
+// kept for smaller files and for a little larger ones, and kept through a failure too.
+TEST_F(files_test, uncached_read_into_a_reused_buffer)
+{
+	const std::string big = pattern(3 << 20), bigger = pattern((3 << 20) + (1 << 19));
+	std::string small = pattern(1000);
+	std::reverse(small.begin(), small.end());
+	write("big.bin", big);
+	write("bigger.bin", bigger);
+	write("small.bin", small);
+	write("empty.bin", "");
+
+	std::vector<char> buf;
+	ASSERT_EQ(file_uncached_read_reused(path("big.bin"), buf), 0u);
+	EXPECT_EQ(std::string(buf.begin(), buf.end()), big);
+	const size_t cap = buf.capacity();
+	const char* block = buf.data();
+	for (const char* rel : {"small.bin", "bigger.bin", "empty.bin"}) {
+		ASSERT_EQ(file_uncached_read_reused(path(rel), buf), 0u) << rel;
+		EXPECT_EQ(std::string(buf.begin(), buf.end()), read(rel)) << rel;
+		EXPECT_EQ(buf.capacity(), cap) << rel << ": the block is kept for the next file";
+	}
+	ASSERT_EQ(file_uncached_read_reused(path("big.bin"), buf), 0u);
+	EXPECT_EQ(buf.data(), block) << "no new block for a file that fits";
+
+	mkdirs("folder");
+	const struct {
+		std::string rel;
+		err_code_t code;
+	} failures[] = {
+	    {"missing.bin", err_from_errno(ENOENT)},
+	    {"folder", err_from_errno(EISDIR)},
+	    {"missing_folder/x.bin", err_from_errno(ENOENT)},
+	};
+	for (const auto& c : failures) {
+		buf.assign(10, 'x');
+		EXPECT_EQ(file_uncached_read_reused(path(c.rel), buf), c.code) << c.rel;
+		EXPECT_TRUE(buf.empty()) << c.rel;
+		EXPECT_EQ(buf.capacity(), cap) << c.rel;
+	}
 }

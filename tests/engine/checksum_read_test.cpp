@@ -1,12 +1,9 @@
-// The scan's whole-file read into a reused buffer, and hashing of large files whose buffers
-// go round from one file to the next.
+// Hashing of large files whose buffers go round from one file to the next.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <thread>
 
 #include "app/Installer-f/engine/checksum_directory.h"
-#include "app/Installer-f/engine/checksum_file_read.h"
 #include "app/Installer-f/engine/install_dest.h"
 #include "app/Installer-f/engine/install_filter.h"
 #include "app/Installer-f/engine/md5_text.h"
@@ -21,46 +18,6 @@ std::string pattern(size_t size, char seed)
 	for (size_t i = 0; i < size; ++i)
 		s[i] = static_cast<char>(seed + i * 7 + (i >> 12));
 	return s;
-}
-
-std::string text_of(const ins_byte_vector& v) { return std::string(v.begin(), v.end()); }
-
-TEST(checksum_read, a_reused_buffer_holds_exactly_the_last_file)
-{
-	scratch_dir dir;
-	const std::string big = pattern(3 << 20, 'a'), small = pattern(1000, 'z');
-	dir.write("big.bin", big);
-	dir.write("small.bin", small);
-	dir.write("empty.bin", "");
-
-	ins_byte_vector buf;
-	ASSERT_EQ(checksum_read_file(dir / "big.bin", buf), 0u);
-	EXPECT_EQ(text_of(buf), big);
-	const size_t cap = buf.capacity();
-	ASSERT_EQ(checksum_read_file(dir / "small.bin", buf), 0u);
-	EXPECT_EQ(text_of(buf), small) << "no stale bytes of the larger file";
-	EXPECT_EQ(buf.capacity(), cap) << "the block is kept for the next file";
-	ASSERT_EQ(checksum_read_file(dir / "empty.bin", buf), 0u);
-	EXPECT_TRUE(buf.empty());
-}
-
-TEST(checksum_read, failures_leave_the_buffer_empty)
-{
-	scratch_dir dir;
-	dir.mkdirs("folder");
-	const struct {
-		std::string rel;
-		err_code_t code;
-	} cases[] = {
-	    {"missing.bin", err_from_errno(ENOENT)},
-	    {"folder", err_from_errno(EISDIR)},
-	    {"missing_folder/x.bin", err_from_errno(ENOENT)},
-	};
-	for (const auto& c : cases) {
-		ins_byte_vector buf(10, 'x');
-		EXPECT_EQ(checksum_read_file(dir / c.rel, buf), c.code) << c.rel;
-		EXPECT_TRUE(buf.empty()) << c.rel;
-	}
 }
 
 // Files of more than a megabyte in falling and rising sizes: their buffers come back from the

@@ -3,6 +3,7 @@
 // a plan with nothing to do, and a network source without servers.
 #include <sys/stat.h>
 
+#include "engine/download_name_cases.h"
 #include "engine/driver_fixture.h"
 #include "support/http_fixture.h"
 #include "support/zip_maker.h"
@@ -11,18 +12,7 @@ namespace {
 
 TEST(driver_names, download_name_by_compression)
 {
-	const struct {
-		std::string path;
-		int compression;
-		std::string name;
-	} cases[] = {
-	    {"a/b/c.txt", ins_comp_stored, "a/b/c.txt"},
-	    {"a/b/c.txt", ins_comp_zip, "a/b/c.txt.zip"},
-	    {"a/b/c.txt", ins_comp_7z, "a/b/c.txt.7z"},
-	    {"a/b/c.txt", ins_comp_folder_zip, "a/b.zip"},
-	    {"a b/c d.txt", ins_comp_folder_zip, "a b.zip"},
-	};
-	for (const auto& c : cases) {
+	for (const download_name_case& c : download_name_cases) {
 		driver_set_model({{c.path, c.compression, 1, "x"}});
 		EXPECT_EQ(suffix_for_file(c.path, 0), c.name) << c.path << " " << c.compression;
 	}

@@ -5,6 +5,7 @@
 
 #include "core/installer/dvd_locate.h"
 #include "core/installer/sim_info.h"
+#include "engine/download_name_cases.h"
 
 namespace {
 
@@ -31,20 +32,10 @@ void three_disc_manifest()
 
 TEST(dvd_download_name, by_compression)
 {
-	const struct {
-		std::string path;
-		int compression;
-		std::string name;
-	} cases[] = {
-	    {"a/b/c.txt", ins_comp_stored, "a/b/c.txt"},
-	    {"a/b/c.txt", ins_comp_zip, "a/b/c.txt.zip"},
-	    {"a/b/c.txt", ins_comp_7z, "a/b/c.txt.7z"},
-	    {"a/b/c.txt", ins_comp_folder_zip, "a/b.zip"},
-	};
-	for (const auto& c : cases) {
+	for (const download_name_case& c : download_name_cases) {
 		sim_info.clear();
 		add_file(c.path, c.compression, 0);
-		EXPECT_EQ(dvd_download_name(0), c.name) << c.compression;
+		EXPECT_EQ(dvd_download_name(0), c.name) << c.path << " " << c.compression;
 	}
 	sim_info.clear();
 }

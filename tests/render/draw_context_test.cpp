@@ -32,27 +32,7 @@ void quad(OGL_draw_context& ctx, float l, float b, float r, float t)
 	std::copy(i, i + 6, ix);
 }
 
-class DrawContext : public ::testing::Test {
-protected:
-	void SetUp() override
-	{
-		env = draw_gl_env::get();
-		if (!env)
-			GTEST_SKIP() << "no display for an OpenGL context";
-		env->begin();
-		ctx.init(1024, 2048);
-		ctx.start_using_ctx();
-	}
-	void TearDown() override
-	{
-		if (env) {
-			ctx.stop_using_ctx();
-			env->end();
-		}
-	}
-	draw_gl_env* env = nullptr;
-	OGL_draw_context ctx;
-};
+class DrawContext : public draw_ctx_test {};
 
 TEST_F(DrawContext, RepeatedStateIsRecordedOnce)
 {

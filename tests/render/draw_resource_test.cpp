@@ -133,25 +133,7 @@ TEST(DrawResourceGrid, SpriteCellsMapIntoTheUsedPartOfTheTexture)
 	EXPECT_FLOAT_EQ(g.s[3], 0.5625f);
 }
 
-class DrawResourcePixels : public ::testing::Test {
-protected:
-	void SetUp() override
-	{
-		env = draw_gl_env::get();
-		if (!env)
-			GTEST_SKIP() << "no display for an OpenGL context";
-		env->begin();
-		ctx.init(1024, 2048);
-		ctx.start_using_ctx();
-	}
-	void draw_done()
-	{
-		ctx.stop_using_ctx();
-		env->end();
-	}
-	draw_gl_env* env = nullptr;
-	OGL_draw_context ctx;
-};
+class DrawResourcePixels : public draw_ctx_test {};
 
 TEST_F(DrawResourcePixels, NineSliceStretchedKeepsItsCaps)
 {

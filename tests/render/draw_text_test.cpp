@@ -44,29 +44,7 @@ extent lit_pixels(const std::vector<unsigned char>& px)
 	return e;
 }
 
-class DrawText : public ::testing::Test {
-protected:
-	void SetUp() override
-	{
-		env = draw_gl_env::get();
-		if (!env)
-			GTEST_SKIP() << "no display for an OpenGL context";
-	}
-	// Draws through a fresh batch and returns the target's pixels.
-	template <typename F>
-	std::vector<unsigned char> render(F&& draw)
-	{
-		env->begin();
-		OGL_draw_context ctx;
-		ctx.init(1024, 2048);
-		ctx.start_using_ctx();
-		draw(ctx);
-		ctx.stop_using_ctx();
-		env->end();
-		return env->read_all();
-	}
-	draw_gl_env* env = nullptr;
-};
+class DrawText : public draw_gl_test {};
 
 TEST_F(DrawText, StyledTextDrawsInItsColourAtItsMeasuredWidth)
 {

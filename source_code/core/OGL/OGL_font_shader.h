@@ -1,9 +1,11 @@
 #pragma once
 // The text shader "RESOURCE:font.glsl" in its one- and two-channel variants.
 
-struct OGL_font_program {
-	unsigned program = 0;
-	int u_mvp = -1, u_color = -1, u_color2 = -1, u_tex = -1;
+#include "core/OGL/OGL_program.h"
+
+// The 2-D uniforms and u_color2, the second colour of two-channel fonts.
+struct OGL_font_program : OGL_std_program {
+	int u_color2 = -1;
 };
 // Built on first use in the current context; program 0 when the resource is missing or broken.
 const OGL_font_program& OGL_get_font_program(bool two_channel);

@@ -92,18 +92,22 @@ unsigned OGL_build_program_from_file(const std::string& path, const std::string&
 	return OGL_build_program(head + "#define VERTEX\n#line 1\n" + body, head + "#define FRAGMENT\n#line 1\n" + body, path);
 }
 
+void OGL_setup_std_uniforms(OGL_std_program& p)
+{
+	p.u_mvp = glGetUniformLocation(p.program, "u_mvp");
+	p.u_color = glGetUniformLocation(p.program, "u_color");
+	p.u_tex = glGetUniformLocation(p.program, "u_tex");
+	glUseProgram(p.program);
+	glUniform1i(p.u_tex, 0);
+	OGL_set_transform_uniforms(p.program, p.u_mvp, -1, -1, -1);
+}
+
 const OGL_std_program& OGL_get_std_program()
 {
 	if (!t_std.program) {
 		t_std.program = OGL_build_program(k_std_vs, k_std_fs, "2-D");
-		if (t_std.program) {
-			t_std.u_mvp = glGetUniformLocation(t_std.program, "u_mvp");
-			t_std.u_color = glGetUniformLocation(t_std.program, "u_color");
-			t_std.u_tex = glGetUniformLocation(t_std.program, "u_tex");
-			glUseProgram(t_std.program);
-			glUniform1i(t_std.u_tex, 0);
-			OGL_set_transform_uniforms(t_std.program, t_std.u_mvp, -1, -1, -1);
-		}
+		if (t_std.program)
+			OGL_setup_std_uniforms(t_std);
 	}
 	return t_std;
 }

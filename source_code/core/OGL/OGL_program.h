@@ -10,11 +10,14 @@ unsigned OGL_build_program(const std::string& vertex_src, const std::string& fra
 unsigned OGL_build_program_from_file(const std::string& path, const std::string& defines);
 
 // The 2-D program of the draw context and the immediate primitives: position and texture
-// coordinates in, texel x colour out. Uniforms: u_mvp, u_color, u_tex.
+// coordinates in, texel x colour out. Every 2-D program has these uniforms.
 struct OGL_std_program {
 	unsigned program = 0;
 	int u_mvp = -1, u_color = -1, u_tex = -1;
 };
+// For a built p.program: looks the uniforms up, points u_tex at texture unit 0 and has the
+// matrix stack keep u_mvp current. Leaves the program in use.
+void OGL_setup_std_uniforms(OGL_std_program& p);
 const OGL_std_program& OGL_get_std_program();  // built on first use in the current context
 // Vertex layout shared by every 2-D program: location 0 = x, y; location 1 = s, t (4 floats).
 void OGL_set_std_vertex_layout();

@@ -51,6 +51,26 @@ int tman_class::lowest_free_dynamic()
 	return r;
 }
 
+TEX_obj* tman_class::manual_obj(int ref, const std::string& name, tex_filter_type options, tex_fail_mode fail_mode,
+                                tex_load_time load_time)
+{
+	grow(ref);
+	TEX_obj*& obj = table_[ref];
+	if (obj) {
+		obj->name_ = name;
+		obj->options_ = options;
+	} else {
+		obj = new TEX_obj(ref, name, options, fail_mode, load_time);
+		obj->is_blank_ = ref == tex_ref_blank;
+	}
+	return obj;
+}
+
+TEX_obj* tman_class::slot(int ref) const
+{
+	return (ref >= 0 && ref < static_cast<int>(table_.size())) ? table_[ref] : nullptr;
+}
+
 void tman_class::forget(TEX_obj* obj)
 {
 	const int r = obj->ref_;
@@ -117,19 +137,10 @@ int tman_class::load_texture_idx(tex_fail_mode fail_mode, int ref, tex_filter_ty
 	TEX_obj* obj;
 	{
 		UTL_cs_guard g(&lock_);
-		grow(ref);
-		obj = table_[ref];
-		if (obj) {
-			obj->name_ = path;
-			obj->fail_mode_ = fail_mode;
-			obj->options_ = options;
-			obj->is_mem_ = false;
-			obj->mem_.clear();
-		} else {
-			obj = new TEX_obj(ref, path, options, fail_mode, load_time);
-			obj->is_blank_ = ref == tex_ref_blank;
-			table_[ref] = obj;
-		}
+		obj = manual_obj(ref, path, options, fail_mode, load_time);
+		obj->fail_mode_ = fail_mode;
+		obj->is_mem_ = false;
+		obj->mem_.clear();
 	}
 	return obj->load() ? ref : 0;
 }
@@ -167,18 +178,8 @@ int tman_class::load_texture_mem_idx(int ref, tex_filter_type options, const voi
 	TEX_obj* obj;
 	{
 		UTL_cs_guard g(&lock_);
-		grow(ref);
-		obj = table_[ref];
-		if (obj) {
-			obj->name_ = name;
-			obj->options_ = options;
-			obj->set_mem(pixels, width, height);
-		} else {
-			obj = new TEX_obj(ref, name, options, 0, 0);
-			obj->is_blank_ = ref == tex_ref_blank;
-			obj->set_mem(pixels, width, height);
-			table_[ref] = obj;
-		}
+		obj = manual_obj(ref, name, options, 0, 0);
+		obj->set_mem(pixels, width, height);
 	}
 	if (!obj->load())
 		return 0;
@@ -205,33 +206,25 @@ TEX_obj* tman_class::load_texture_mem_obj(tex_filter_type options, const void* p
 TEX_obj* tman_class::get_known_obj(int ref)
 {
 	UTL_cs_guard g(&lock_);
-	if (ref < 0 || ref >= static_cast<int>(table_.size()))
-		return nullptr;
-	return table_[ref];
+	return slot(ref);
 }
 
-float tman_class::tex_dx_tot(int ref)
+float tman_class::slot_size(int ref, int (TEX_obj::*dim)() const)
 {
 	UTL_cs_guard g(&lock_);
-	return (ref >= 0 && ref < static_cast<int>(table_.size()) && table_[ref]) ? float(table_[ref]->width()) : 0.0f;
+	const TEX_obj* o = slot(ref);
+	return o ? float((o->*dim)()) : 0.0f;
 }
 
-float tman_class::tex_dy_tot(int ref)
-{
-	UTL_cs_guard g(&lock_);
-	return (ref >= 0 && ref < static_cast<int>(table_.size()) && table_[ref]) ? float(table_[ref]->height()) : 0.0f;
-}
-
-float tman_class::tex_dz_tot(int ref)
-{
-	UTL_cs_guard g(&lock_);
-	return (ref >= 0 && ref < static_cast<int>(table_.size()) && table_[ref]) ? float(table_[ref]->depth()) : 0.0f;
-}
+float tman_class::tex_dx_tot(int ref) { return slot_size(ref, &TEX_obj::width); }
+float tman_class::tex_dy_tot(int ref) { return slot_size(ref, &TEX_obj::height); }
+float tman_class::tex_dz_tot(int ref) { return slot_size(ref, &TEX_obj::depth); }
 
 bool tman_class::tex_loaded(int ref)
 {
 	UTL_cs_guard g(&lock_);
-	return ref >= 0 && ref < static_cast<int>(table_.size()) && table_[ref] && table_[ref]->loaded();
+	const TEX_obj* o = slot(ref);
+	return o && o->loaded();
 }
 
 void tman_class::bind_ref(int ref, int unit)
@@ -259,9 +252,9 @@ void tman_class::unload_texture(int ref)
 	TEX_obj* obj = nullptr;
 	{
 		UTL_cs_guard g(&lock_);
-		if (ref < 0 || ref >= static_cast<int>(table_.size()) || !table_[ref])
+		obj = slot(ref);
+		if (!obj)
 			return;
-		obj = table_[ref];
 		obj->nuke_all_refs();
 		forget(obj);
 	}

@@ -75,6 +75,11 @@ private:
 	int lowest_free_dynamic();  // caller holds the lock
 	void grow(int ref);         // caller holds the lock
 	void forget(TEX_obj* obj);  // caller holds the lock: slot and name map
+	// Manual slot ref's object, made when the slot is empty, else given the new name and options.
+	TEX_obj* manual_obj(int ref, const std::string& name, tex_filter_type options, tex_fail_mode fail_mode,
+	                    tex_load_time load_time);  // caller holds the lock
+	TEX_obj* slot(int ref) const;                  // caller holds the lock; null when empty or out of range
+	float slot_size(int ref, int (TEX_obj::*dim)() const);  // takes the lock; 0 for an empty slot
 
 	std::vector<TEX_obj*> table_;
 	std::map<std::string, int> names_;

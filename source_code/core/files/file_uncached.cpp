@@ -13,10 +13,19 @@ namespace {
 // Below this size waiting for the write-back costs more than the cache it would save.
 constexpr size_t wait_writeback_from = size_t(1) << 20;
 
+// The file's size exactly, and nothing kept after a failure.
 template <class Buffer>
 err_code_t read_whole(const std::string& path, Buffer& data, size_t chunk)
 {
-	data.clear();
+	return file_uncached_read_sized(path, data, chunk, 1, false);
+}
+
+}  // namespace
+
+err_code_t file_uncached_read_into(const std::string& path, size_t chunk, file_read_room_fn room, void* ctx,
+                                   size_t& got)
+{
+	got = 0;
 	if (chunk == 0)
 		chunk = file_uncached_default_chunk;
 	std::string p = path;
@@ -31,16 +40,14 @@ err_code_t read_whole(const std::string& path, Buffer& data, size_t chunk)
 		return err;
 	}
 	posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-	size_t size = static_cast<size_t>(st.st_size);
+	const size_t size = static_cast<size_t>(st.st_size);
 	err_code_t err = 0;
-	size_t done = 0;
-	try {
-		data.resize(size);
-	} catch (const std::bad_alloc&) {
+	char* at = nullptr;
+	if (size > 0 && !(at = room(ctx, size)))
 		err = err_from_errno(ENOMEM);
-	}
+	size_t done = 0;
 	while (!err && done < size) {
-		ssize_t n = read(fd, data.data() + done, std::min(chunk, size - done));
+		ssize_t n = read(fd, at + done, std::min(chunk, size - done));
 		if (n < 0 && errno == EINTR)
 			continue;
 		if (n < 0)
@@ -53,16 +60,10 @@ err_code_t read_whole(const std::string& path, Buffer& data, size_t chunk)
 	// Drop the pages this read brought in.
 	posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
 	close(fd);
-	if (err) {
-		data.clear();
-		data.shrink_to_fit();
-		return err;
-	}
-	data.resize(done);
-	return 0;
+	if (!err)
+		got = done;
+	return err;
 }
-
-}  // namespace
 
 err_code_t file_uncached_read(const std::string& path, std::vector<char>& data, size_t chunk)
 {

@@ -93,7 +93,7 @@ void skyvane_log_write_va(int level, const char* tag, const char* format, va_lis
 	UTL_cs_guard guard(&gDebugLogLock);
 
 	// Whole milliseconds first, so 59.9996 s reads 0:01:00.000 rather than 0:00:60.000.
-	double t = xtim.real_time;
+	double t = app_clock_real_time_any_thread();
 	long long ms = (t > 0.0 && std::isfinite(t)) ? std::llround(t * 1000.0) : 0;
 	int hours = static_cast<int>(ms / 3600000);
 	int minutes = static_cast<int>((ms / 60000) % 60);

@@ -5,11 +5,11 @@
 #include <mutex>
 #include <unistd.h>
 
-#include "app/Installer-f/engine/checksum_file_read.h"
 #include "app/Installer-f/engine/install_dest.h"
 #include "app/Installer-f/engine/install_filter.h"
 #include "app/Installer-f/engine/md5_text.h"
 #include "core/files/file_ops.h"
+#include "core/files/file_uncached.h"
 #include "core/files/paths.h"
 #include "core/installer/sim_info.h"
 
@@ -185,7 +185,7 @@ float ins_checksum_reader::process(ins_checksum_req* const& req, ins_checksum_da
 		return 0;
 	}
 	out->data = s_buffers.take();
-	err_code_t code = checksum_read_file(target, out->data);
+	err_code_t code = file_uncached_read_reused(target, out->data);
 	s_unhashed.add(out->data.size());
 	if (code == err_no_such_file || code == err_invalid_arg)
 		return 0;
