@@ -30,6 +30,12 @@ public:
 	wizard_func* next_for_step(wizard_func* step);
 	// Position of step in steps, or -1.
 	int index_of(const wizard_func* step) const;
+	// A final step forgets the failure it showed when it closes.
+	void clear_error()
+	{
+		error_code = 0;
+		error_text.clear();
+	}
 
 	wizard_func* parent;
 	std::vector<wizard_func*> steps;

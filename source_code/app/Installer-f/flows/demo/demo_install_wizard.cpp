@@ -1,5 +1,6 @@
 #include "app/Installer-f/flows/demo/demo_install_wizard.h"
 
+#include "app/Installer-f/flows/final_step_texts.h"
 #include "app/Installer-f/engine/install_dest.h"
 #include "app/Installer-f/flows/steps/any_get_install_info_net.h"
 #include "app/Installer-f/flows/steps/any_pick_install.h"
@@ -29,7 +30,7 @@ std::string demo_done_error_message(err_code_t code, const std::string& error_te
 		? tr("There was a problem installing the Skyvane 11 Demo. Please check your internet connection and try again, or contact Brightfold tech support at ") +
 		      vendor_support_email() + tr(" for help.")
 		: tr("There was a problem installing the Skyvane 11 Demo. Please try the demo installer again later or contact Brightfold tech support for help.");
-	return lead + "\n\n" + UTL_string_sub(tr("(The technical problem was: %1:cryptic error message%.)"), error_text);
+	return lead + "\n\n" + final_step_technical_text(error_text);
 }
 
 wizard_func* demo_done::go(wizard_screen& screen)
@@ -51,8 +52,7 @@ wizard_func* demo_done::go(wizard_screen& screen)
 
 void demo_done::close()
 {
-	owner->error_code = 0;
-	owner->error_text.clear();
+	owner->clear_error();
 }
 
 gui_widget_controller* demo_done::build_screen_body()

@@ -1,5 +1,6 @@
 #include "app/Installer-f/flows/full/full_install_wizard.h"
 
+#include "app/Installer-f/flows/final_step_texts.h"
 #include <sched.h>
 
 #include "app/Installer-f/engine/checksum_directory.h"
@@ -169,7 +170,7 @@ std::string dvd_done_error_message(err_code_t code, const std::string& error_tex
 		? tr("Please check your internet connection and try again, or contact Brightfold tech support at ")
 		: tr("Please try the installer again later or contact Brightfold tech support at ");
 	return tr("There was a problem installing Skyvane 11.") + " " + advice + vendor_support_email() + tr(" for help.") +
-	       "\n\n" + UTL_string_sub(tr("(The technical problem was: %1:cryptic error message%.)"), error_text);
+	       "\n\n" + final_step_technical_text(error_text);
 }
 
 wizard_func* dvd_done_install::go(wizard_screen& screen)
@@ -194,8 +195,7 @@ wizard_func* dvd_done_install::go(wizard_screen& screen)
 
 void dvd_done_install::close()
 {
-	owner->error_code = 0;
-	owner->error_text.clear();
+	owner->clear_error();
 }
 
 gui_widget_controller* dvd_done_install::build_screen_body()

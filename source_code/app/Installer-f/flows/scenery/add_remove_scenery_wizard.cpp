@@ -1,5 +1,6 @@
 #include "app/Installer-f/flows/scenery/add_remove_scenery_wizard.h"
 
+#include "app/Installer-f/flows/final_step_texts.h"
 #include "app/Installer-f/engine/install_dest.h"
 #include "app/Installer-f/engine/install_plan.h"
 #include "app/Installer-f/flows/full/full_install_wizard.h"
@@ -148,7 +149,7 @@ std::string dvd_done_scenery_message(err_code_t code, const std::string& error_t
 			? tr("Some of your scenery may not be usable. Please check your internet connection and try again, or contact Brightfold tech support for help.")
 			: tr("Some of your scenery may not be usable. Please try the installer again later or contact Brightfold tech support for help.");
 		return first + " " + advice + "\n\n" +
-		       UTL_string_sub(tr("(The technical problem was: %1:cryptic error message%.)"), error_text);
+		       final_step_technical_text(error_text);
 	}
 	return added && removed ? tr("Scenery has been added/removed to match your choices on the map.")
 	       : added          ? tr("New scenery has been installed to match your choices on the map.")
@@ -176,8 +177,7 @@ wizard_func* dvd_done_scenery::go(wizard_screen& screen)
 
 void dvd_done_scenery::close()
 {
-	owner->error_code = 0;
-	owner->error_text.clear();
+	owner->clear_error();
 }
 
 gui_widget_controller* dvd_done_scenery::build_screen_body()

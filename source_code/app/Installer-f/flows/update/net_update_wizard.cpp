@@ -1,5 +1,6 @@
 #include "app/Installer-f/flows/update/net_update_wizard.h"
 
+#include "app/Installer-f/flows/final_step_texts.h"
 #include "app/Installer-f/engine/install_dest.h"
 #include "app/Installer-f/engine/install_plan.h"
 #include "app/Installer-f/flows/steps/any_checksum.h"
@@ -132,7 +133,7 @@ std::string net_done_error_message(err_code_t code, const std::string& error_tex
 		? tr("Please check your internet connection and try again, or contact Brightfold tech support at ")
 		: tr("Please try the updater again later or contact Brightfold tech support at ");
 	return tr("There was a problem updating Skyvane.") + " " + advice + vendor_support_email() + tr(" for help.") +
-	       "\n\n" + UTL_string_sub(tr("(The technical problem was: %1:cryptic error message%.)"), error_text);
+	       "\n\n" + final_step_technical_text(error_text);
 }
 
 wizard_func* net_done::go(wizard_screen& screen)
@@ -157,8 +158,7 @@ wizard_func* net_done::go(wizard_screen& screen)
 
 void net_done::close()
 {
-	owner->error_code = 0;
-	owner->error_text.clear();
+	owner->clear_error();
 }
 
 // ---- net_update_wizard
